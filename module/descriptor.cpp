@@ -1,0 +1,30 @@
+// The module descriptor: the one symbol the module exports.
+#include "host/abi_layout.h"
+#include "module/activation.h"
+
+#if defined(_WIN32)
+#define PLIX_EXPORT __declspec(dllexport)
+#else
+#define PLIX_EXPORT __attribute__((visibility("default")))
+#endif
+
+namespace {
+
+void *startupModule() { return reinterpret_cast<void *>(static_cast<uintptr_t>(4)); }
+
+void shutdownModule(void *) {}
+
+const ServerRow serverTable[] = {
+    {"DisplacementHandler", "PLIX!", activateHandler, nullptr},
+    {"DisplacementInterface", "PLIX!", activateInterface, nullptr},
+    {nullptr, nullptr, nullptr, nullptr},
+};
+
+} // namespace
+
+extern "C" {
+PLIX_EXPORT ModuleDescriptor _mod_descrip = {
+    PLIX_MODULE_SYNC, PLIX_MODULE_DESCRIPTOR_VERSION, PLIX_MODULE_MACHINE,
+    startupModule,    shutdownModule,                 serverTable,
+};
+}
