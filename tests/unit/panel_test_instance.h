@@ -18,7 +18,7 @@ struct TestInstance {
 
     explicit TestInstance(int pointCount) : points(static_cast<size_t>(pointCount)) {
         std::memset(&inst, 0, sizeof inst); // padding too, so whole records compare
-        std::memset(points.data(), 0, points.size() * sizeof(SparkPoint));
+        for (SparkPoint &p : points) std::memset(&p, 0, sizeof p);
         inst.sparks.pointCount = pointCount;
         inst.sparks.points = points.data();
         applyDefaults(inst.sparks);
