@@ -1,0 +1,16 @@
+// Writes a scene in the form the reader takes back. Numbers are written in
+// their shortest exact form, so a scene read back holds the same values.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "scene/scene.h"
+
+namespace plix::scene {
+
+// Mesh paths are written relative to `outputFolder`, where the text will be
+// stored, so that the saved scene finds its meshes from there.
+std::string writeSceneText(const Scene &scene, const std::filesystem::path &outputFolder);
+
+} // namespace plix::scene
