@@ -1,7 +1,7 @@
 #include "scene/atomic_file.h"
 
+#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -17,26 +17,43 @@ std::filesystem::path temporaryBeside(const std::filesystem::path &target) {
 
 } // namespace
 
-void writeFileAtomically(const std::filesystem::path &target, std::string_view content) {
-    const std::filesystem::path temporary = temporaryBeside(target);
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) throw std::runtime_error("cannot write " + target.string() + ": " + std::strerror(errno));
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            throw std::runtime_error("cannot write " + target.string() + " (disk full?)");
-        }
+AtomicOutputFile::AtomicOutputFile(std::filesystem::path target)
+    : target_(std::move(target)), temporary_(temporaryBeside(target_)) {
+    out_.open(temporary_, std::ios::binary | std::ios::trunc);
+    if (!out_) throw std::runtime_error("cannot write " + target_.string() + ": " + std::strerror(errno));
+}
+
+AtomicOutputFile::~AtomicOutputFile() {
+    if (!done_) discard();
+}
+
+void AtomicOutputFile::discard() noexcept {
+    done_ = true;
+    out_.close();
+    std::error_code ignored;
+    std::filesystem::remove(temporary_, ignored);
+}
+
+void AtomicOutputFile::commit() {
+    if (done_) return;
+    out_.close();
+    if (!out_) {
+        discard();
+        throw std::runtime_error("cannot write " + target_.string() + " (is the disk full?)");
     }
     std::error_code ec;
-    std::filesystem::rename(temporary, target, ec);
+    std::filesystem::rename(temporary_, target_, ec);
     if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw std::runtime_error("cannot replace " + target.string() + ": " + ec.message());
+        discard();
+        throw std::runtime_error("cannot replace " + target_.string() + ": " + ec.message());
     }
+    done_ = true;
+}
+
+void writeFileAtomically(const std::filesystem::path &target, std::string_view content) {
+    AtomicOutputFile file(target);
+    file.stream().write(content.data(), static_cast<std::streamsize>(content.size()));
+    file.commit();
 }
 
 } // namespace plix::files

@@ -43,6 +43,13 @@ std::optional<int> parseWhole(std::string_view text, long long lowest, long long
     return static_cast<int>(value);
 }
 
+bool isPlainName(std::string_view name) {
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+               c == '.';
+    });
+}
+
 constexpr long long intMin = std::numeric_limits<int>::min();
 constexpr long long intMax = std::numeric_limits<int>::max();
 
@@ -134,6 +141,8 @@ private:
         if (args.size() != 1) fail("expected 'object NAME' with a name of one word");
         finishObject();
         const std::string name(args[0]);
+        if (!isPlainName(name))
+            fail("object name '" + name + "' may hold only letters, digits, '_', '-' and '.'");
         if (const auto seen = objectLines_.find(name); seen != objectLines_.end())
             fail("object '" + name + "' is already defined on line " + std::to_string(seen->second));
         objectLines_[name] = lineNumber_;

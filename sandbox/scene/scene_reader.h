@@ -3,7 +3,8 @@
 //
 //   fps RATE                   frames per second, above 0 (default 30)
 //   frames FIRST LAST          frame range played (default 0 89)
-//   object NAME                starts an object; NAME is one word, unique
+//   object NAME                starts an object; NAME is unique, of letters,
+//                              digits, '_', '-' and '.'
 //     points COUNT             its point count ...
 //     mesh FILE.obj            ... or the vertices of an OBJ mesh, the path
 //                              taken relative to the scene file's folder

@@ -109,6 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadScene{"points 5\n", 1, "write 'object NAME' before it"},
         BadScene{"object\n", 1, "'object NAME'"},
         BadScene{"object Two words\n", 1, "'object NAME'"},
+        BadScene{"object a,b\n", 1, "only letters, digits"},
         BadScene{"object A\npoints 1\nobject A\npoints 2\n", 3, "already defined on line 1"},
         BadScene{"object A\n\nposition 0 0 0 0\n", 1, "needs 'points COUNT' or 'mesh FILE'"},
         BadScene{"object A\npoints 1\nobject B\n", 3, "object 'B' needs"},

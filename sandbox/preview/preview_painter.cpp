@@ -1,0 +1,152 @@
+// Drawing and encoding of the preview with libgd.
+#include <gd.h>
+#include <gdfonts.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "preview/age_colours.h"
+#include "preview/preview_recorder.h"
+#include "preview/preview_view.h"
+
+namespace plix::preview {
+
+namespace {
+
+constexpr int rampSize = 64;
+
+struct ImageDeleter {
+    void operator()(gdImagePtr image) const { gdImageDestroy(image); }
+};
+using Image = std::unique_ptr<gdImage, ImageDeleter>;
+
+Image newImage(int width, int height) {
+    Image image(gdImageCreate(width, height));
+    if (!image) throw std::runtime_error("cannot make a preview image of " + std::to_string(width) + "x" +
+                                         std::to_string(height) + " pixels");
+    return image;
+}
+
+// Colours in one fixed order, so every GIF frame shares the global palette.
+struct Palette {
+    int background, grid, path, emitter, label;
+    int ramp[rampSize];
+
+    explicit Palette(gdImagePtr image) {
+        background = gdImageColorAllocate(image, 10, 11, 20);
+        grid = gdImageColorAllocate(image, 34, 37, 54);
+        path = gdImageColorAllocate(image, 70, 90, 130);
+        emitter = gdImageColorAllocate(image, 120, 200, 255);
+        label = gdImageColorAllocate(image, 190, 195, 210);
+        for (int i = 0; i < rampSize; ++i) {
+            const Rgb c = ageColour(static_cast<double>(i) / (rampSize - 1));
+            ramp[i] = gdImageColorAllocate(image, c[0], c[1], c[2]);
+        }
+    }
+    int forAge(float age) const {
+        const double a = age >= 0.0f ? (age <= 1.0f ? age : 1.0) : 0.0;
+        return ramp[static_cast<int>(a * (rampSize - 1) + 0.5)];
+    }
+};
+
+std::string takeBytes(void *data, int size) {
+    if (data == nullptr) throw std::runtime_error("libgd could not encode the preview");
+    std::string bytes(static_cast<const char *>(data), static_cast<std::size_t>(size));
+    gdFree(data);
+    return bytes;
+}
+
+} // namespace
+
+class PreviewPainter {
+public:
+    explicit PreviewPainter(const PreviewRecorder &recorder) : recorder_(recorder) {
+        for (const auto &path : recorder.paths_)
+            for (const Point3 &p : path) fit_.include(projectToView(p));
+        for (const auto &frame : recorder.frames_)
+            for (const auto &spark : frame.sparks) fit_.include(projectToView(spark.position));
+    }
+
+    // One frame into the cell at (left, top) of the image.
+    void paint(gdImagePtr image, const Palette &palette, int left, int top, int width, int height, int frame,
+               int sparkSize) const {
+        gdImageSetClip(image, left, top, left + width - 1, top + height - 1);
+        const auto pixel = [&](const Point3 &p) {
+            const Point2 at = fit_.toPixel(projectToView(p), width, height);
+            return std::array<int, 2>{left + static_cast<int>(at[0]), top + static_cast<int>(at[1])};
+        };
+        drawGround(image, palette, pixel);
+        for (const auto &path : recorder_.paths_)
+            for (std::size_t i = 1; i < path.size(); ++i) {
+                const auto a = pixel(path[i - 1]), b = pixel(path[i]);
+                gdImageLine(image, a[0], a[1], b[0], b[1], palette.path);
+            }
+        if (const auto *shown = recorder_.shown(frame)) {
+            for (const auto &spark : shown->sparks) {
+                const auto at = pixel(spark.position);
+                const int colour = palette.forAge(spark.age);
+                if (sparkSize <= 1)
+                    gdImageSetPixel(image, at[0], at[1], colour);
+                else
+                    gdImageFilledRectangle(image, at[0], at[1], at[0] + sparkSize - 1, at[1] + sparkSize - 1, colour);
+            }
+            for (const Point3 &emitter : shown->emitters) {
+                const auto at = pixel(emitter);
+                gdImageRectangle(image, at[0] - 2, at[1] - 2, at[0] + 2, at[1] + 2, palette.emitter);
+            }
+        }
+        const std::string text = "frame " + std::to_string(frame);
+        gdImageString(image, gdFontGetSmall(), left + 5, top + 4,
+                      reinterpret_cast<unsigned char *>(const_cast<char *>(text.c_str())), palette.label);
+        gdImageSetClip(image, 0, 0, gdImageSX(image) - 1, gdImageSY(image) - 1);
+    }
+
+private:
+    // A faint cross on the ground plane through the origin, for orientation.
+    template <class Pixel>
+    void drawGround(gdImagePtr image, const Palette &palette, const Pixel &pixel) const {
+        const Point3 ends[][2] = {{{-1, 0, 0}, {1, 0, 0}}, {{0, 0, -1}, {0, 0, 1}}};
+        for (const auto &line : ends) {
+            const auto a = pixel(line[0]), b = pixel(line[1]);
+            gdImageLine(image, a[0], a[1], b[0], b[1], palette.grid);
+        }
+    }
+
+    const PreviewRecorder &recorder_;
+    ViewFit fit_;
+};
+
+std::string PreviewRecorder::contactSheetPng() const {
+    const PreviewPainter painter(*this);
+    Image image = newImage(sheetWidth(), sheetHeight());
+    const Palette palette(image.get());
+    const int columns = sheetWidth() / layout_.cellWidth;
+    for (std::size_t i = 0; i < sheetFrames_.size(); ++i) {
+        const int left = static_cast<int>(i % columns) * layout_.cellWidth;
+        const int top = static_cast<int>(i / columns) * layout_.cellHeight;
+        painter.paint(image.get(), palette, left, top, layout_.cellWidth, layout_.cellHeight, sheetFrames_[i], 1);
+        gdImageRectangle(image.get(), left, top, left + layout_.cellWidth - 1, top + layout_.cellHeight - 1,
+                         palette.grid);
+    }
+    int size = 0;
+    void *data = gdImagePngPtr(image.get(), &size);
+    return takeBytes(data, size);
+}
+
+std::string PreviewRecorder::animatedGif() const {
+    const PreviewPainter painter(*this);
+    std::string gif;
+    int size = 0;
+    for (std::size_t i = 0; i < gifFrames_.size(); ++i) {
+        Image image = newImage(layout_.gifWidth, layout_.gifHeight);
+        const Palette palette(image.get());
+        painter.paint(image.get(), palette, 0, 0, layout_.gifWidth, layout_.gifHeight, gifFrames_[i], 2);
+        if (i == 0) gif += takeBytes(gdImageGifAnimBeginPtr(image.get(), &size, 1, 0), size);
+        gif += takeBytes(gdImageGifAnimAddPtr(image.get(), &size, 0, 0, 0, gifDelay_, gdDisposalNone, nullptr), size);
+    }
+    gif += takeBytes(gdImageGifAnimEndPtr(&size), size);
+    return gif;
+}
+
+} // namespace plix::preview
