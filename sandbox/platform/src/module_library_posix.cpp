@@ -1,0 +1,43 @@
+#include "plix/platform/module_library.h"
+
+#include <dlfcn.h>
+
+namespace plix::platform {
+
+ModuleLibrary::~ModuleLibrary() { close(); }
+
+ModuleLibrary::ModuleLibrary(ModuleLibrary &&other) noexcept : handle_(other.handle_) {
+    other.handle_ = nullptr;
+}
+
+ModuleLibrary &ModuleLibrary::operator=(ModuleLibrary &&other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = other.handle_;
+        other.handle_ = nullptr;
+    }
+    return *this;
+}
+
+ModuleLibrary ModuleLibrary::open(const std::string &path, std::string *error) {
+    // RTLD_LOCAL keeps the module's symbols out of the global namespace, as a
+    // host loading foreign plug-ins would.
+    void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle && error) {
+        const char *reason = dlerror();
+        *error = reason ? reason : "cannot load " + path;
+    }
+    return ModuleLibrary(handle);
+}
+
+void *ModuleLibrary::symbol(const char *name) const noexcept {
+    if (!handle_ || !name) return nullptr;
+    return dlsym(handle_, name);
+}
+
+void ModuleLibrary::close() noexcept {
+    if (handle_) dlclose(handle_);
+    handle_ = nullptr;
+}
+
+} // namespace plix::platform

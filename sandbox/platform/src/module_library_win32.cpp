@@ -1,0 +1,38 @@
+#include "plix/platform/module_library.h"
+
+#include "win32_text.h"
+
+namespace plix::platform {
+
+ModuleLibrary::~ModuleLibrary() { close(); }
+
+ModuleLibrary::ModuleLibrary(ModuleLibrary &&other) noexcept : handle_(other.handle_) {
+    other.handle_ = nullptr;
+}
+
+ModuleLibrary &ModuleLibrary::operator=(ModuleLibrary &&other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = other.handle_;
+        other.handle_ = nullptr;
+    }
+    return *this;
+}
+
+ModuleLibrary ModuleLibrary::open(const std::string &path, std::string *error) {
+    HMODULE handle = LoadLibraryW(win32::widen(path).c_str());
+    if (!handle && error) *error = "cannot load " + path + ": " + win32::lastErrorText();
+    return ModuleLibrary(reinterpret_cast<void *>(handle));
+}
+
+void *ModuleLibrary::symbol(const char *name) const noexcept {
+    if (!handle_ || !name) return nullptr;
+    return reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+}
+
+void ModuleLibrary::close() noexcept {
+    if (handle_) FreeLibrary(static_cast<HMODULE>(handle_));
+    handle_ = nullptr;
+}
+
+} // namespace plix::platform

@@ -1,0 +1,71 @@
+// "LW Object Info" and "LW Item Info": the scene objects, as the module asks.
+#include "host/slots.hpp"
+#include "plix/standin/standin_host.h"
+#include "service_tables.h"
+
+namespace plix::standin::detail {
+namespace {
+
+int numPoints(void *item) noexcept {
+    StandinHost *host = StandinHost::active();
+    if (!host) return 0;
+    auto guard = host->lock();
+    const SceneObject *object = host->object(item);
+    HostCall call;
+    call.kind = CallKind::PointCount;
+    call.service = Service::ObjectInfo;
+    call.slot = PLIX_OBJECT_NUM_POINTS;
+    call.item = item;
+    call.count = object ? object->pointCount : 0;
+    call.rejected = !object;
+    host->calls().add(std::move(call));
+    return object ? object->pointCount : 0;
+}
+
+// The answer for one parameter code; false for an unknown code.
+bool parameter(const SceneObject &object, int code, double time, Vec3 &out) {
+    switch (code) {
+    case PLIX_PARAM_RIGHT: out = object.axes ? object.axes(time).x : Axes{}.x; return true;
+    case PLIX_PARAM_UP: out = object.axes ? object.axes(time).y : Axes{}.y; return true;
+    case PLIX_PARAM_FORWARD: out = object.axes ? object.axes(time).z : Axes{}.z; return true;
+    case PLIX_PARAM_W_POSITION: out = object.position ? object.position(time) : Vec3{}; return true;
+    default: return false;
+    }
+}
+
+void itemParam(void *item, int code, double time, double out[3]) noexcept {
+    StandinHost *host = StandinHost::active();
+    Vec3 value;
+    bool known = false;
+    if (host) {
+        auto guard = host->lock();
+        const SceneObject *object = host->object(item);
+        known = object && out && parameter(*object, code, time, value);
+        HostCall call;
+        call.kind = CallKind::ItemParam;
+        call.service = Service::ItemInfo;
+        call.slot = PLIX_ITEM_PARAM;
+        call.item = item;
+        call.code = code;
+        call.time = time;
+        call.values = {value.x, value.y, value.z};
+        call.rejected = !known;
+        host->calls().add(std::move(call));
+    }
+    if (!out) return;
+    out[0] = value.x;
+    out[1] = value.y;
+    out[2] = value.z;
+}
+
+} // namespace
+
+void fillObjectInfoTable(std::array<void *, PLIX_OBJECT_INFO_SLOTS> &table) {
+    setSlot<ObjectNumPointsFunc>(table.data(), PLIX_OBJECT_NUM_POINTS, numPoints);
+}
+
+void fillItemInfoTable(std::array<void *, PLIX_ITEM_INFO_SLOTS> &table) {
+    setSlot<ItemParamFunc>(table.data(), PLIX_ITEM_PARAM, itemParam);
+}
+
+} // namespace plix::standin::detail
