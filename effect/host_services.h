@@ -18,6 +18,13 @@ namespace plix::host {
 inline int objectPointCount(void *item) {
     return slotEntry<ObjectNumPointsFunc>(hostServices.objectInfo, PLIX_OBJECT_NUM_POINTS)(item);
 }
+// The entries that a frame calls once per spark, looked up once per frame.
+inline ItemParamFunc *itemParamEntry() {
+    return slotEntry<ItemParamFunc>(hostServices.itemInfo, PLIX_ITEM_PARAM);
+}
+inline ParticleSetFunc *particleSetEntry() {
+    return slotEntry<ParticleSetFunc>(hostServices.particles, PLIX_PARTICLE_SET);
+}
 inline void itemParam(void *item, int code, double time, double out[3]) {
     slotEntry<ItemParamFunc>(hostServices.itemInfo, PLIX_ITEM_PARAM)(item, code, time, out);
 }

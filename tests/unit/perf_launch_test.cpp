@@ -1,0 +1,107 @@
+// The launch draws (local generator state, azimuth table, elevation cache)
+// against the literal formulas, bit for bit, over ordinary and extreme
+// settings, in one continuing random sequence.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include "effect/launch.h"
+#include "effect/spark_types.h"
+#include "reference_effect.h"
+
+namespace {
+
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+const double kNaN = std::nan("");
+
+struct LaunchCase {
+    double v0Min, v0Max;
+    int32_t spreadMin, spreadMax, ageMin, ageMax;
+};
+
+const LaunchCase kCases[] = {
+    {1.0, 4.0, 0, 180, 10, 60},             // defaults
+    {1.0, 1.005, 30, 30, 0, 0},             // no speed draw, no spread draw, lifetime 1
+    {0.2, 0.3, 0, 30, 0, 60},               // 9 speed steps
+    {5.0, 4.0, 180, 0, 70, 60},             // reversed bounds
+    {0.0, 1e300, -90, 90, -3, -3},          // speed steps saturate
+    {0.0, -1e300, 90, -90, kMin, kMax},     // negative saturation; age range wraps
+    {kNaN, 4.0, 0, 1, 0, 1},                // NaN speed steps: no draw
+    {0.0, kInf, 0, kMax, kMax, kMin},       // infinite width; huge spread
+    {-kInf, kInf, kMin, kMax, -1, 1},       // spread difference wraps to -1
+    {1e9, -1e9, kMax, kMin, kMin, kMin + 1},
+    {3.0, 3.0 + 1e-15, 0, 100000, 1, 2},    // spread beyond the elevation cache
+    {-2.5, 7.25, -100000, 0, -60, 60},
+    {0.0, 327.68, 359, 0, 0, 32768},
+    {1.0, 4.0, kMin, kMin + 1, kMax - 1, kMax},
+    {1.0, 4.0, kMax - 1, kMax, 0, kMax},    // spreadMax - 90 near the limit
+    {1.0, 4.0, kMin, 0, kMin, 0},
+};
+
+struct Sparks {
+    std::vector<SparkPoint> points;
+    SparkSettings settings{};
+    Sparks(int32_t count, const LaunchCase &c) : points(static_cast<size_t>(count)) {
+        settings.pointCount = count;
+        settings.points = points.data();
+        settings.v0Min = c.v0Min;
+        settings.v0Max = c.v0Max;
+        settings.spreadMin = c.spreadMin;
+        settings.spreadMax = c.spreadMax;
+        settings.ageMin = c.ageMin;
+        settings.ageMax = c.ageMax;
+    }
+};
+
+void expectSameLaunchData(const Sparks &got, const Sparks &want, const char *what) {
+    for (size_t i = 0; i < got.points.size(); ++i) {
+        ASSERT_EQ(0, std::memcmp(got.points[i].velocity, want.points[i].velocity, sizeof(double) * 3))
+            << what << " velocity of spark " << i << ": " << got.points[i].velocity[0] << ' '
+            << want.points[i].velocity[0];
+        ASSERT_EQ(got.points[i].lifetime, want.points[i].lifetime) << what << " lifetime of spark " << i;
+    }
+}
+
+TEST(PerfLaunch, MatchesLiteralDrawsOverExtremeSettings) {
+    std::thread([] { // a fresh thread: the module's sequence starts at the seed
+        uint32_t state = 1;
+        for (int32_t count : {0, 1, 3, 2000}) {
+            for (const LaunchCase &c : kCases) {
+                Sparks got(count, c), want(count, c);
+                randomiseVelocities(got.settings);
+                randomiseLifetimes(got.settings);
+                plix::reference::randomiseVelocities(want.settings, state);
+                plix::reference::randomiseLifetimes(want.settings, state);
+                expectSameLaunchData(got, want, "fixed case");
+            }
+        }
+        // Random bounds, mostly small ranges where the caches matter.
+        uint32_t pick = 12345;
+        auto next = [&pick] { return pick = pick * 1664525u + 1013904223u; };
+        for (int round = 0; round < 300; ++round) {
+            LaunchCase c;
+            c.v0Min = static_cast<int32_t>(next() % 2001) / 100.0 - 10.0;
+            c.v0Max = static_cast<int32_t>(next() % 2001) / 100.0 - 10.0;
+            c.spreadMin = static_cast<int32_t>(next() % 1441) - 720;
+            c.spreadMax = static_cast<int32_t>(next() % 1441) - 720;
+            c.ageMin = static_cast<int32_t>(next() % 201) - 100;
+            c.ageMax = static_cast<int32_t>(next() % 201) - 100;
+            Sparks got(257, c), want(257, c);
+            randomiseVelocities(got.settings);
+            randomiseLifetimes(got.settings);
+            plix::reference::randomiseVelocities(want.settings, state);
+            plix::reference::randomiseLifetimes(want.settings, state);
+            expectSameLaunchData(got, want, "random case");
+        }
+        // Both sequences took the same number of draws.
+        EXPECT_EQ(drawRandom(), plix::reference::drawRandom(state));
+    }).join();
+}
+
+} // namespace

@@ -1,0 +1,169 @@
+// Whole frames of the optimised module (new-time, then evaluate) against the
+// literal simulation: every spark field, every published value, every host
+// call in order, and every evaluated position, bit for bit, over sequences of
+// frames with ordinary and extreme settings.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "effect/evaluation.h"
+#include "effect/launch.h"
+#include "effect/simulation.h"
+#include "effect/spark_types.h"
+#include "perf_fake_host.h"
+#include "reference_effect.h"
+
+namespace {
+
+using plix::test::FakeHost;
+using plix::test::HostCall;
+
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+struct FrameCase {
+    int32_t count, birthRate, recycle, startFrame, ageMin, ageMax;
+    double v0Min, v0Max, gravity;
+};
+
+const FrameCase kCases[] = {
+    {0, 60, 1, 0, 10, 60, 1.0, 4.0, 9.8},
+    {1, 60, 1, 0, 10, 60, 1.0, 4.0, 9.8},
+    {4, 60, 1, 0, 10, 60, 1.0, 4.0, 9.8},
+    {100, 70, 1, 0, 10, 60, 1.0, 4.0, 9.8},        // 30 x N not a multiple of R
+    {1500, 1500, 1, 0, 10, 60, 1.0, 4.0, 9.8},     // most sparks in flight
+    {1500, 1500, 0, 0, 10, 60, 1.0, 4.0, 9.8},
+    {1500, 1500, 2, 5, 10, 60, 1.0, 4.0, 9.8},
+    {300, 9001, 1, 0, 10, 60, 1.0, 4.0, 9.8},      // period 0
+    {300, 0, 1, 0, 10, 60, 1.0, 4.0, 9.8},         // nothing born
+    {300, -1, 1, 0, 10, 60, 1.0, 4.0, 9.8},
+    {300, 1, 1, -40, 10, 60, 1.0, 4.0, 9.8},
+    {300, kMin, 1, 0, 10, 60, 1.0, 4.0, 9.8},
+    {300, kMax, 1, 0, 10, 60, 1.0, 4.0, 9.8},
+    {257, 257, 1, kMin, kMin, kMax, 0.0, 1e300, -1e308},
+    {257, 257, 1, kMax, -3, -3, 0.0, kInf, 9.8},
+    {257, 257, 1, 0, kMax - 1, kMax, -kInf, kInf, kInf},
+    {257, 257, 1, 0, 0, 0, 1e150, 2e150, std::nan("")},
+    {257, -257, 1, -2, 1, 3, 1.0, 4.0, 9.8},
+};
+
+const int32_t kFrames[] = {-1, 0, 1, 17, 300, 301, 2057, 299, 0, kMin, kMax, 64, 64};
+
+struct Instance {
+    std::vector<SparkPoint> points;
+    EffectInstance inst{};
+    Instance(const FrameCase &c) : points(static_cast<size_t>(c.count)) {
+        SparkSettings &s = inst.sparks;
+        s.pointCount = c.count;
+        s.points = points.data();
+        s.birthRate = c.birthRate;
+        s.recycle = c.recycle;
+        s.startFrame = c.startFrame;
+        s.ageMin = c.ageMin;
+        s.ageMax = c.ageMax;
+        s.v0Min = c.v0Min;
+        s.v0Max = c.v0Max;
+        s.spreadMin = 0;
+        s.spreadMax = 180;
+        s.gravity = c.gravity;
+        s.avoidPos[0] = -100.0;
+        s.avoidPos[1] = -100.0;
+        s.avoidPos[2] = -0.0;
+        inst.particleSystem = &FakeHost::system;
+        inst.positionBuffer = &FakeHost::positionBuffer;
+        inst.ageBuffer = &FakeHost::ageBuffer;
+        inst.enableBuffer = &FakeHost::enableBuffer;
+    }
+};
+
+// The host calls a literal new-time makes, simulating `want` on the way.
+std::vector<HostCall> literalFrame(SparkSettings &want, int32_t frame, double time) {
+    std::vector<HostCall> calls;
+    HostCall cleanup{HostCall::Cleanup};
+    cleanup.handle = &FakeHost::system;
+    calls.push_back(cleanup);
+    want.time = time;
+    want.frame = frame;
+    FakeHost::log = &calls;
+    plix::reference::simulateSparks(want, &FakeHost::itemParam);
+    FakeHost::log = nullptr;
+    HostCall init{HostCall::Init};
+    init.code = want.pointCount;
+    calls.push_back(init);
+    for (int32_t i = 0; i < want.pointCount; ++i) {
+        const auto published = plix::reference::publish(want.points[i]);
+        HostCall set{HostCall::Set};
+        set.index = i;
+        set.handle = &FakeHost::positionBuffer;
+        std::memcpy(set.data, published.position, 12);
+        calls.push_back(set);
+        set = HostCall{HostCall::Set};
+        set.index = i;
+        set.handle = &FakeHost::ageBuffer;
+        std::memcpy(set.data, &published.age, 4);
+        calls.push_back(set);
+        set = HostCall{HostCall::Set};
+        set.index = i;
+        set.handle = &FakeHost::enableBuffer;
+        set.data[0] = 1;
+        calls.push_back(set);
+    }
+    return calls;
+}
+
+void expectSameSparks(const SparkSettings &got, const SparkSettings &want) {
+    for (int32_t i = 0; i < got.pointCount; ++i) {
+        const SparkPoint &g = got.points[i], &w = want.points[i];
+        ASSERT_EQ(0, std::memcmp(g.pos, w.pos, sizeof g.pos)) << "pos of spark " << i;
+        ASSERT_EQ(0, std::memcmp(g.velocity, w.velocity, sizeof g.velocity)) << "velocity " << i;
+        ASSERT_EQ(g.lifetime, w.lifetime) << "lifetime of spark " << i;
+        ASSERT_EQ(g.dead, w.dead) << "dead flag of spark " << i;
+        ASSERT_EQ(0, std::memcmp(&g.age, &w.age, sizeof g.age)) << "age of spark " << i;
+        ASSERT_EQ(0, std::memcmp(&g.birthTime, &w.birthTime, sizeof g.birthTime)) << "birth " << i;
+    }
+}
+
+TEST(PerfSimulation, FramesMatchLiteralSimulationCallForCall) {
+    FakeHost host;
+    for (const FrameCase &c : kCases) {
+        SCOPED_TRACE(::testing::Message() << "count " << c.count << ", rate " << c.birthRate
+                                          << ", recycle " << c.recycle << ", start " << c.startFrame);
+        Instance got(c), want(c);
+        randomiseVelocities(got.inst.sparks);
+        randomiseLifetimes(got.inst.sparks);
+        for (size_t i = 0; i < got.points.size(); ++i) want.points[i] = got.points[i];
+        int round = 0;
+        for (int32_t frame : kFrames) {
+            // Times at 30 and at 25 frames per second, and an odd one.
+            const double time = round % 3 == 0 ? frame / 30.0 : round % 3 == 1 ? frame / 25.0 : -0.0;
+            ++round;
+            std::vector<HostCall> calls;
+            FakeHost::log = &calls;
+            newTime(&got.inst, frame, time);
+            FakeHost::log = nullptr;
+            const std::vector<HostCall> wanted = literalFrame(want.inst.sparks, frame, time);
+            ASSERT_EQ(calls.size(), wanted.size()) << "frame " << frame;
+            for (size_t k = 0; k < calls.size(); ++k)
+                ASSERT_TRUE(calls[k] == wanted[k]) << "host call " << k << " of frame " << frame;
+            expectSameSparks(got.inst.sparks, want.inst.sparks);
+            if (HasFatalFailure()) return;
+            // The evaluate calls hand out the positions in order, the last
+            // one again past the end.
+            for (int32_t k = 0; k < c.count + 2; ++k) {
+                DisplacementAccess access{};
+                evaluate(&got.inst, &access);
+                // No spark at all: the parking position.
+                const double *expected = c.count == 0 ? want.inst.sparks.avoidPos
+                                                      : want.points[std::min(k, c.count - 1)].pos;
+                ASSERT_EQ(0, std::memcmp(access.newPos, expected, sizeof access.newPos)) << k;
+            }
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,42 @@
+// A literal, unoptimised rendering of the effect's launch draws, birth
+// schedule and frame simulation, one formula per line as the effect defines
+// them. The optimised module code is compared against it bit for bit.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "effect/spark_types.h"
+
+namespace plix::reference {
+
+// The generator on an explicit state: state x 214013 + 2531011, bits 16..30.
+int drawRandom(uint32_t &state);
+
+void randomiseVelocities(SparkSettings &sparks, uint32_t &state);
+void randomiseLifetimes(SparkSettings &sparks, uint32_t &state);
+
+// Schedule of spark `index` with lifetime `lifetime` under the settings'
+// frame, time and birth settings. `birthTime` is left alone when nothing is
+// ever born (birth rate 0).
+struct Schedule {
+    uint8_t dead;
+    bool hasBirthTime;
+    double birthTime;
+};
+Schedule scheduleOne(const SparkSettings &sparks, int32_t index, int32_t lifetime);
+
+// The host's item parameter, as the simulation calls it.
+using ItemParam = void (*)(void *item, int code, double time, double out[3]);
+
+// Every spark, in order: parking, schedule, flight.
+void simulateSparks(SparkSettings &sparks, ItemParam itemParam);
+
+// The values new-time hands the particle system for one spark.
+struct Published {
+    float position[3];
+    float age;
+};
+Published publish(const SparkPoint &spark);
+
+} // namespace plix::reference
