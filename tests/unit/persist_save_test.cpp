@@ -41,20 +41,6 @@ double sixDecimals(double v) {
 
 } // namespace
 
-TEST(SceneSave, DefaultBlock) {
-    TestInstance t;
-    const std::vector<std::string> expected = {
-        "PLIX_START",        "V0Min 1.000000",     "V0Max 4.000000",      "AgeMin 10.000000",
-        "AgeMax 60.000000",  "Gravity 9.800000",   "Regist 0.000000",     "START_F 0.000000",
-        "Birth 60.000000",   "ReCycle 1.000000",   "SpreadMin 0.000000",  "SpreadMax 180.000000",
-        "AvoidX -100.000000", "AvoidY -100.000000", "AvoidZ 0.000000",    "PLIX_END",
-    };
-    const LineCollector out = save(t);
-    EXPECT_EQ(out.lines, expected);
-    EXPECT_EQ(out.counts, (std::vector<int>{11, 15, 15, 17, 17, 17, 16, 17, 16, 17, 19, 21, 19,
-                                            19, 16, 9}));
-}
-
 TEST(SceneSave, SavedBlockLoadsIntoAnEqualInstance) {
     TestInstance from;
     SparkSettings &s = from.sparks();
