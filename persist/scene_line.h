@@ -1,8 +1,6 @@
 // Reading the scene block line by line through the host's load state.
 #pragma once
 
-#include <cstddef>
-
 #include "host/handler_abi.h"
 
 constexpr int sceneLineBufferSize = 256;
