@@ -74,6 +74,7 @@ void memoryFloor(benchmark::State &state, int count) {
         float *ages = h.particles.ages.data();
         uint8_t *enabled = h.particles.enabled.data();
         for (int i = 0; i < count; ++i) {
+            if (i + 32 < count) __builtin_prefetch(points + i + 32);
             const SparkPoint &p = points[i];
             for (int k = 0; k < 3; ++k) {
                 displaced[3 * i + k] = p.pos[k];

@@ -1,5 +1,6 @@
 #include "effect/evaluation.h"
 
+#include "effect/prefetch.h"
 #include "effect/spark_types.h"
 
 void evaluate(void *instance, DisplacementAccess *access) noexcept {
@@ -10,6 +11,7 @@ void evaluate(void *instance, DisplacementAccess *access) noexcept {
         return;
     }
     const int32_t k = sparks.cursor;
+    plix::prefetchForRead(sparks.points, k, sparks.pointCount);
     const double *pos = sparks.points[k].pos;
     access->newPos[0] = pos[0];
     access->newPos[1] = pos[1];

@@ -3,13 +3,6 @@
 #include <limits>
 
 namespace plix {
-namespace {
-
-constexpr double secondsPerFrame = 0.03333333333333333; // the double nearest 1/30
-constexpr double framesPerSecond = 30.0;
-
-} // namespace
-
 // 64-bit intermediates (and 128-bit for i x P) equal the 32-bit formulas
 // wherever those do not overflow, and never overflow themselves.
 SparkSchedule::SparkSchedule(const SparkSettings &sparks, int32_t firstIndex) noexcept
@@ -60,40 +53,6 @@ void SparkSchedule::enterCycleOf(int64_t sinceStart) noexcept {
     } else {
         cycleLow_ = base - span;
         cycleHigh_ = base;
-    }
-}
-
-void SparkSchedule::next(int32_t lifetime, uint8_t &dead, double &birthTime) noexcept {
-    if (noEmission_) {
-        dead = 1;
-        return;
-    }
-    uint8_t notInFlight = frame_ < start_ + offset_ ? 1 : 0;
-    const int64_t sinceStart = frame_ - start_ - offset_;
-    if (sinceStart < cycleLow_ || sinceStart > cycleHigh_) enterCycleOf(sinceStart);
-    const double productReal =
-        wideProduct_ ? static_cast<double>(wide_) : static_cast<double>(product_);
-    const double exactOffset = productReal / countReal_;
-    const double birth = cycleSeconds_ + exactOffset * secondsPerFrame;
-    if (birth > time_) notInFlight = 1;
-    if (frameReal_ > birth * framesPerSecond + static_cast<double>(lifetime)) notInFlight = 1;
-    dead = notInFlight;
-    birthTime = birth;
-
-    // On to spark i + 1: the product grows by P, the quotient by P / N, the
-    // remainder by P % N, carrying once when it reaches N in magnitude.
-    if (wideProduct_) wide_ += period_;
-    else product_ += period_;
-    offset_ += offsetStep_;
-    remainder_ += remainderStep_;
-    if (period_ >= 0) {
-        if (remainder_ >= count_) {
-            remainder_ -= count_;
-            ++offset_;
-        }
-    } else if (remainder_ <= -count_) {
-        remainder_ += count_;
-        --offset_;
     }
 }
 

@@ -26,6 +26,9 @@ private:
 
     void enterCycleOf(int64_t sinceStart) noexcept;
 
+    static constexpr double secondsPerFrame = 0.03333333333333333; // the double nearest 1/30
+    static constexpr double framesPerSecond = 30.0;
+
     bool noEmission_;
     bool recycling_;
     bool wideProduct_; // i x P may leave the 64-bit range
@@ -43,5 +46,39 @@ private:
     double cycleSeconds_;
     int64_t cycleLow_, cycleHigh_;
 };
+
+inline void SparkSchedule::next(int32_t lifetime, uint8_t &dead, double &birthTime) noexcept {
+    if (noEmission_) {
+        dead = 1;
+        return;
+    }
+    uint8_t notInFlight = frame_ < start_ + offset_ ? 1 : 0;
+    const int64_t sinceStart = frame_ - start_ - offset_;
+    if (sinceStart < cycleLow_ || sinceStart > cycleHigh_) enterCycleOf(sinceStart);
+    const double productReal =
+        wideProduct_ ? static_cast<double>(wide_) : static_cast<double>(product_);
+    const double exactOffset = productReal / countReal_;
+    const double birth = cycleSeconds_ + exactOffset * secondsPerFrame;
+    if (birth > time_) notInFlight = 1;
+    if (frameReal_ > birth * framesPerSecond + static_cast<double>(lifetime)) notInFlight = 1;
+    dead = notInFlight;
+    birthTime = birth;
+
+    // On to spark i + 1: the product grows by P, the quotient by P / N, the
+    // remainder by P % N, carrying once when it reaches N in magnitude.
+    if (wideProduct_) wide_ += period_;
+    else product_ += period_;
+    offset_ += offsetStep_;
+    remainder_ += remainderStep_;
+    if (period_ >= 0) {
+        if (remainder_ >= count_) {
+            remainder_ -= count_;
+            ++offset_;
+        }
+    } else if (remainder_ <= -count_) {
+        remainder_ += count_;
+        --offset_;
+    }
+}
 
 } // namespace plix

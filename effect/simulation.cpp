@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "effect/host_services.h"
+#include "effect/prefetch.h"
 #include "effect/schedule.h"
 
 namespace {
@@ -15,6 +16,15 @@ inline void storeIfChanged(double &field, double value) noexcept {
 
 } // namespace
 
+// The host writes the vectors of an item parameter one double at a time; a
+// wide load of two of them right after the call cannot be served from those
+// stores and stalls. Loading each double on its own avoids that stall.
+#if defined(__GNUC__) && !defined(__clang__)
+#define PLIX_SCALAR_LOADS __attribute__((optimize("no-tree-slp-vectorize")))
+#else
+#define PLIX_SCALAR_LOADS
+#endif
+
 bool hasStarted(const SparkSettings &sparks) noexcept { return sparks.frame >= sparks.startFrame; }
 
 Vec3 ballisticOffset(double t, double gravity, const Vec3 &w) noexcept {
@@ -26,14 +36,16 @@ void scheduleSpark(int32_t index, SparkSettings &sparks) noexcept {
     plix::SparkSchedule(sparks, index).next(spark.lifetime, spark.dead, spark.birthTime);
 }
 
-void simulateSparks(SparkSettings &sparks) noexcept {
+PLIX_SCALAR_LOADS void simulateSparks(SparkSettings &sparks) noexcept {
     const int32_t count = sparks.pointCount;
     if (count <= 0) return;
     const double parked[3] = {sparks.avoidPos[0], sparks.avoidPos[1], sparks.avoidPos[2]};
     SparkPoint *points = sparks.points;
     if (!hasStarted(sparks)) {
-        for (int32_t i = 0; i < count; ++i)
+        for (int32_t i = 0; i < count; ++i) {
+            plix::prefetchForRead(points, i, count);
             for (int k = 0; k < 3; ++k) storeIfChanged(points[i].pos[k], parked[k]);
+        }
         return;
     }
     // Constant over the frame: the host's entry, the object, time and gravity.
@@ -43,6 +55,7 @@ void simulateSparks(SparkSettings &sparks) noexcept {
     const double gravity = sparks.gravity;
     plix::SparkSchedule schedule(sparks, 0);
     for (int32_t i = 0; i < count; ++i) {
+        plix::prefetchForWrite(points, i, count);
         SparkPoint &spark = points[i];
         uint8_t dead = spark.dead;
         double birth = spark.birthTime;
@@ -89,7 +102,9 @@ const char *newTime(void *instance, int frame, double time) noexcept {
     void *const enableBuffer = inst->enableBuffer;
     static constexpr unsigned char enabled = 1;
     const SparkPoint *points = sparks.points;
-    for (int32_t i = 0; i < sparks.pointCount; ++i) {
+    const int32_t count = sparks.pointCount;
+    for (int32_t i = 0; i < count; ++i) {
+        plix::prefetchForRead(points, i, count);
         const SparkPoint &spark = points[i];
         const float position[3] = {static_cast<float>(spark.pos[0]), static_cast<float>(spark.pos[1]),
                                    static_cast<float>(spark.pos[2])};
