@@ -1,0 +1,25 @@
+// How the parent judges one child: pass, fail (the check said why), crash (the
+// child died: signal, exception, sanitizer report) or timeout.
+#pragma once
+
+#include <string>
+
+#include "plix/platform/child_process.h"
+
+namespace plix::validate {
+
+enum class CheckStatus { Pass, Fail, Crash, Timeout };
+
+struct CheckOutcome {
+    std::string name;
+    CheckStatus status = CheckStatus::Crash;
+    std::string message; // the pass note, or the reason for anything else
+    double seconds = 0.0;
+};
+
+const char *statusWord(CheckStatus status);
+
+// Judges a finished child; `timeoutSeconds` is only used in the message.
+CheckOutcome judgeChild(const std::string &name, const platform::ChildResult &child, double timeoutSeconds);
+
+} // namespace plix::validate

@@ -1,0 +1,29 @@
+// The parent's side: one child process per check, one after another.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "check_outcome.h"
+
+namespace plix::validate {
+
+struct RunSettings {
+    std::filesystem::path executable; // this program, started again for each check
+    std::string modulePath;
+    std::uint64_t seed = 0;
+    double timeoutSeconds = 60.0;
+    std::vector<std::string> checks; // names, in run order
+};
+
+// Runs every check in its own child; `onResult` hears each outcome as it comes.
+std::vector<CheckOutcome> runChecks(const RunSettings &settings,
+                                    const std::function<void(const CheckOutcome &)> &onResult);
+
+// The hidden subcommand that runs one check in the child.
+inline constexpr const char *childCommandName = "validate-check";
+
+} // namespace plix::validate

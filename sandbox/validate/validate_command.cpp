@@ -1,0 +1,133 @@
+#include "validate_command.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <random>
+
+#include "check_child.h"
+#include "check_registry.h"
+#include "plix/platform/executable_path.h"
+#include "run_checks.h"
+#include "validate_report.h"
+
+namespace {
+
+using namespace plix::validate;
+
+struct ValidateOptions {
+    std::string module;
+    std::uint64_t seed = 0;
+    bool seedGiven = false;
+    std::vector<std::string> only;
+    std::vector<std::string> exclude;
+    std::string json;
+    double timeout = 60.0;
+    bool list = false;
+};
+
+struct ChildOptions {
+    std::string check;
+    std::string module;
+    std::uint64_t seed = 0;
+};
+
+constexpr int usageError = 2;
+
+[[noreturn]] void stop(const std::string &message, int code) {
+    if (!message.empty()) std::cerr << "plix-sandbox validate: " << message << '\n';
+    throw CLI::RuntimeError(code);
+}
+
+void listChecks() {
+    for (const CheckInfo &check : allChecks()) {
+        std::string name(check.name);
+        name.resize(18, ' ');
+        std::cout << name << check.summary << '\n';
+    }
+}
+
+std::vector<std::string> selectChecks(const ValidateOptions &options) {
+    for (const auto *names : {&options.only, &options.exclude})
+        for (const std::string &name : *names)
+            if (!findCheck(name)) stop("no check is named '" + name + "' (see --list)", usageError);
+    std::vector<std::string> chosen;
+    for (const CheckInfo &check : allChecks()) {
+        const std::string name(check.name);
+        const auto named = [&](const std::vector<std::string> &names) {
+            return std::find(names.begin(), names.end(), name) != names.end();
+        };
+        if ((options.only.empty() || named(options.only)) && !named(options.exclude)) chosen.push_back(name);
+    }
+    if (chosen.empty()) stop("--only and --exclude leave no check to run", usageError);
+    return chosen;
+}
+
+void runValidate(ValidateOptions &options) {
+    if (options.list) {
+        listChecks();
+        return;
+    }
+    RunSettings settings;
+    settings.executable = plix::platform::executablePath();
+    if (settings.executable.empty()) stop("cannot tell where this program lives", usageError);
+    if (options.module.empty()) options.module = (settings.executable.parent_path() / "plix6.p").string();
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(options.module, ignored))
+        stop("no module file at " + options.module, usageError);
+    settings.modulePath = std::filesystem::absolute(options.module, ignored).string();
+    settings.seed = options.seedGiven ? options.seed : std::random_device{}() & 0xFFFFFFFFu;
+    settings.timeoutSeconds = options.timeout;
+    settings.checks = selectChecks(options);
+
+    std::cout << "validating " << settings.modulePath << " (seed " << settings.seed << ")\n" << std::flush;
+    const std::vector<CheckOutcome> outcomes = runChecks(
+        settings, [](const CheckOutcome &outcome) { std::cout << consoleLine(outcome) << '\n' << std::flush; });
+    std::cout << closingLine(outcomes) << '\n' << std::flush;
+
+    std::string error;
+    if (!options.json.empty() && !writeJsonReport(options.json, settings.modulePath, settings.seed, outcomes, error))
+        stop(error, usageError);
+    for (const CheckOutcome &outcome : outcomes)
+        if (outcome.status != CheckStatus::Pass) throw CLI::RuntimeError(1);
+}
+
+} // namespace
+
+void addValidateCommand(CLI::App &app) {
+    auto options = std::make_shared<ValidateOptions>();
+    CLI::App *validate = app.add_subcommand(
+        "validate", "Check a module file as the host uses it; every check runs in a child process of its own");
+    validate->add_option("MODULE", options->module, "Module file to check (default: plix6.p beside this program)");
+    validate->add_option_function<std::uint64_t>(
+                "--seed",
+                [options](std::uint64_t seed) {
+                    options->seed = seed;
+                    options->seedGiven = true;
+                },
+                "Seed of the randomised checks; the same seed replays them exactly (default: a new one, printed)");
+    validate->add_option("--only", options->only, "Run only these checks (names as --list shows them)")
+        ->delimiter(',');
+    validate->add_option("--exclude", options->exclude, "Leave these checks out")->delimiter(',');
+    validate->add_option("--json", options->json, "Also write a machine-readable report to this file");
+    validate->add_option("--timeout", options->timeout, "Seconds a check may run before it is stopped")
+        ->capture_default_str()
+        ->check(CLI::PositiveNumber);
+    validate->add_flag("--list", options->list, "List the checks and exit");
+    validate->footer("Prints one line per check (pass, fail, crash or timeout, with the reason) and closes with\n"
+                     "'N passed, N failed'. Exit code: 0 when every check passed, 1 when any did not,\n"
+                     "2 for a usage error.");
+    validate->callback([options] { runValidate(*options); });
+
+    auto child = std::make_shared<ChildOptions>();
+    CLI::App *check = app.add_subcommand(childCommandName, "Runs one validator check (used by validate)");
+    check->group(""); // hidden: only validate starts it
+    check->add_option("CHECK", child->check)->required();
+    check->add_option("MODULE", child->module)->required();
+    check->add_option("--seed", child->seed)->required();
+    check->callback([child] {
+        const int code = runCheckInChild(child->check, child->module, child->seed);
+        if (code != 0) throw CLI::RuntimeError(code);
+    });
+}

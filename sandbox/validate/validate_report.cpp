@@ -1,0 +1,72 @@
+#include "validate_report.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+namespace plix::validate {
+namespace {
+
+std::size_t countPassed(const std::vector<CheckOutcome> &outcomes) {
+    std::size_t passed = 0;
+    for (const CheckOutcome &outcome : outcomes) passed += outcome.status == CheckStatus::Pass;
+    return passed;
+}
+
+} // namespace
+
+std::string consoleLine(const CheckOutcome &outcome) {
+    std::string word = statusWord(outcome.status);
+    word.resize(8, ' ');
+    std::string line = word + outcome.name;
+    if (!outcome.message.empty()) line += ": " + outcome.message;
+    return line;
+}
+
+std::string closingLine(const std::vector<CheckOutcome> &outcomes) {
+    const std::size_t passed = countPassed(outcomes);
+    return std::to_string(passed) + " passed, " + std::to_string(outcomes.size() - passed) + " failed";
+}
+
+bool writeJsonReport(const std::string &path, const std::string &modulePath, std::uint64_t seed,
+                     const std::vector<CheckOutcome> &outcomes, std::string &error) {
+    nlohmann::json checks = nlohmann::json::array();
+    for (const CheckOutcome &outcome : outcomes)
+        checks.push_back({{"name", outcome.name},
+                          {"status", statusWord(outcome.status)},
+                          {"message", outcome.message},
+                          {"seconds", outcome.seconds}});
+    const std::size_t passed = countPassed(outcomes);
+    const nlohmann::json report = {{"module", modulePath},
+                                   {"seed", seed},
+                                   {"checks", checks},
+                                   {"passed", passed},
+                                   {"failed", outcomes.size() - passed}};
+
+    const std::filesystem::path target(path);
+    std::filesystem::path temporary = target;
+    temporary += ".partial";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            error = "cannot write " + temporary.string();
+            return false;
+        }
+    }
+    std::error_code failure;
+    std::filesystem::rename(temporary, target, failure);
+    if (failure) {
+        std::filesystem::remove(temporary, failure);
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+} // namespace plix::validate

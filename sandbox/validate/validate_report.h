@@ -1,0 +1,25 @@
+// The validator's two reports: one console line per check with a closing
+// count, and the machine-readable JSON file.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "check_outcome.h"
+
+namespace plix::validate {
+
+// "pass   name: note", "fail   name: reason", ...
+std::string consoleLine(const CheckOutcome &outcome);
+
+// "N passed, N failed": everything that did not pass counts as failed.
+std::string closingLine(const std::vector<CheckOutcome> &outcomes);
+
+// Writes the JSON report to `path` through a temporary file, so a failed
+// write never leaves half a report; false with `error` set on failure.
+bool writeJsonReport(const std::string &path, const std::string &modulePath, std::uint64_t seed,
+                     const std::vector<CheckOutcome> &outcomes, std::string &error);
+
+} // namespace plix::validate
