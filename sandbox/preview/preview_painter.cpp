@@ -130,7 +130,7 @@ std::string PreviewRecorder::contactSheetPng() const {
                          palette.grid);
     }
     int size = 0;
-    void *data = gdImagePngPtr(image.get(), &size);
+    void *data = gdImagePngPtr(image.get(), &size); // sets size
     return takeBytes(data, size);
 }
 
@@ -142,10 +142,15 @@ std::string PreviewRecorder::animatedGif() const {
         Image image = newImage(layout_.gifWidth, layout_.gifHeight);
         const Palette palette(image.get());
         painter.paint(image.get(), palette, 0, 0, layout_.gifWidth, layout_.gifHeight, gifFrames_[i], 2);
-        if (i == 0) gif += takeBytes(gdImageGifAnimBeginPtr(image.get(), &size, 1, 0), size);
-        gif += takeBytes(gdImageGifAnimAddPtr(image.get(), &size, 0, 0, 0, gifDelay_, gdDisposalNone, nullptr), size);
+        if (i == 0) {
+            void *start = gdImageGifAnimBeginPtr(image.get(), &size, 1, 0);
+            gif += takeBytes(start, size);
+        }
+        void *frame = gdImageGifAnimAddPtr(image.get(), &size, 0, 0, 0, gifDelay_, gdDisposalNone, nullptr);
+        gif += takeBytes(frame, size);
     }
-    gif += takeBytes(gdImageGifAnimEndPtr(&size), size);
+    void *end = gdImageGifAnimEndPtr(&size);
+    gif += takeBytes(end, size);
     return gif;
 }
 

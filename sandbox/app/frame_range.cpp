@@ -1,0 +1,32 @@
+#include "app/frame_range.h"
+
+#include <charconv>
+
+namespace plix::sandbox {
+namespace {
+
+// Reads a frame number at the start of `text`; returns what follows it.
+std::optional<std::string_view> readFrame(std::string_view text, int &frame) {
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), frame);
+    if (result.ec != std::errc() || (text.front() == '-' && text.size() > 1 && text[1] == '+')) return std::nullopt;
+    return text.substr(static_cast<std::size_t>(result.ptr - text.data()));
+}
+
+} // namespace
+
+std::optional<FrameRange> parseFrameRange(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    FrameRange range;
+    const auto rest = readFrame(text, range.first);
+    if (!rest) return std::nullopt;
+    if (rest->empty()) {
+        range.last = range.first;
+        return range;
+    }
+    if (rest->front() != '-' || rest->size() < 2) return std::nullopt;
+    const auto end = readFrame(rest->substr(1), range.last);
+    if (!end || !end->empty() || range.first > range.last) return std::nullopt;
+    return range;
+}
+
+} // namespace plix::sandbox

@@ -1,0 +1,33 @@
+// `plix-sandbox play`: plays a scene through the module as the host does and
+// writes the preview, the particle cache and the scene saved back.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+#include "app/frame_range.h"
+#include "preview/particle_cache.h"
+
+namespace plix::sandbox {
+
+enum class PreviewKind { png, gif, both, none };
+
+struct PlayOptions {
+    std::optional<std::filesystem::path> scene; // none: the built-in scene
+    std::filesystem::path module;               // empty: plix6.p beside the program
+    std::optional<FrameRange> frames;           // none: the scene's range
+    std::filesystem::path out = "plix-out";
+    preview::CacheFormat cache = preview::CacheFormat::none;
+    std::optional<PreviewKind> preview;         // none: both when built with the preview
+    std::optional<bool> progress;               // none: when stderr is a terminal
+};
+
+// Whether this build can draw the preview (libgd).
+bool previewAvailable();
+
+// Returns the exit code: 0, or 1 after a message on `err`. The summary line
+// goes to `out`.
+int runPlay(const PlayOptions &options, std::ostream &out, std::ostream &err);
+
+} // namespace plix::sandbox

@@ -1,0 +1,136 @@
+#include "app/sandbox_cli.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <map>
+
+#include "app/frame_range.h"
+#include "app/module_location.h"
+#include "app/panel_command.h"
+#include "app/play_command.h"
+
+#ifdef PLIX_HAVE_VALIDATE
+#include "validate/validate_command.h"
+#endif
+
+namespace plix::sandbox {
+namespace {
+
+constexpr const char *programHelp =
+    "plix-sandbox: a stand-in for the animation host. It loads the spark effect module (plix6.p) through its "
+    "exported descriptor, as the host does, plays scenes with it and shows the sparks.";
+
+constexpr const char *sceneHelp = R"(
+Scene files are plain text, one statement a line, '#' starts a comment:
+  fps 30                     frames per second (default 30)
+  frames 0 149               first and last frame (default 0 89)
+  object Emitter             an object (letters, digits, _ - .)
+    points 3000              its point count, or: mesh FILE.obj
+    motion smooth            key interpolation: linear (default) or smooth
+    position 0 3 0 0         key: FRAME X Y Z, held before the first and after the last key
+    rotation 0 0 0 -25       key: FRAME HEADING PITCH BANK in degrees
+    effect                   applies the effect; its block lines follow:
+    | PLIX_START             each line after '| ' is handed to the effect as it stands
+    | ...
+    | PLIX_END
+Rotation order: bank about z, then pitch about x, then heading about y.
+examples/default.scene is the built-in scene.)";
+
+struct PlayArguments {
+    PlayOptions options;
+    std::string scene;
+    std::string frames;
+    std::string cache = "none";
+    std::string preview;
+    bool noProgress = false;
+};
+
+void addPlayCommand(CLI::App &app, PlayArguments &args, int &result) {
+    CLI::App *play = app.add_subcommand(
+        "play", "Play a scene through the module: preview, particle cache and the scene saved back, into --out DIR.");
+    play->footer(sceneHelp);
+    play->add_option("SCENE", args.scene, "Scene file to play (default: the built-in scene, a circling emitter)");
+    play->add_option("--module", args.options.module, "Module file (default: " + std::string(moduleFileName) +
+                                                          " beside plix-sandbox)");
+    play->add_option("--frames", args.frames, "Frames to play, A-B or A (default: the scene's frames); "
+                                              "any frame comes out the same however the range is split");
+    play->add_option("--out", args.options.out, "Folder for the outputs, made if missing")
+        ->capture_default_str();
+    play->add_option("--cache", args.cache, "Particle cache: ply (one binary PLY per frame in DIR/cache/), "
+                                            "csv (DIR/cache.csv) or none")
+        ->check(CLI::IsMember({"ply", "csv", "none"}))
+        ->capture_default_str();
+    play->add_option("--preview", args.preview,
+                     std::string("Preview: png (DIR/preview.png contact sheet), gif (DIR/preview.gif), both or none "
+                                 "(default: ") +
+                         (previewAvailable() ? "both" : "none: this build has no preview") + ")")
+        ->check(CLI::IsMember({"png", "gif", "both", "none"}));
+    play->add_flag("--no-progress", args.noProgress, "No progress bar (it is shown only on a terminal anyway)");
+    play->callback([&args, &result] {
+        PlayOptions options = args.options;
+        if (!args.scene.empty()) options.scene = args.scene;
+        if (!args.frames.empty()) {
+            options.frames = parseFrameRange(args.frames);
+            if (!options.frames)
+                throw CLI::ValidationError("--frames", "expected A-B with A not after B, or a single frame A; got '" +
+                                                          args.frames + "'");
+        }
+        options.cache = args.cache == "ply" ? preview::CacheFormat::ply
+                        : args.cache == "csv" ? preview::CacheFormat::csv
+                                              : preview::CacheFormat::none;
+        static const std::map<std::string, PreviewKind> previews{
+            {"png", PreviewKind::png}, {"gif", PreviewKind::gif}, {"both", PreviewKind::both}, {"none", PreviewKind::none}};
+        if (!args.preview.empty()) options.preview = previews.at(args.preview);
+        if (args.noProgress) options.progress = false;
+        result = runPlay(options, std::cout, std::cerr);
+    });
+}
+
+void addPanelCommand(CLI::App &app, PanelOptions &options, std::string &scene, int &result) {
+    CLI::App *panel = app.add_subcommand(
+        "panel", "Show an effect's settings panel as the module builds it, enter values, save the scene.");
+    panel->footer("Controls: vmin vmax (launch speed), spmn spmx (spread, degrees from +y), agmn agmx (lifetime, "
+                  "frames), grav, recy (recycle on/off), rate (births per second), sprk (first frame), "
+                  "avoi (parking position x,y,z), lkag. A control may also be named by its label.\n"
+                  "Example: plix-sandbox panel my.scene --set vmin=2 --set avoi=0,-50,0 --save my.scene");
+    panel->add_option("SCENE", scene, "Scene file")->required();
+    panel->add_option("--object", options.object, "Object whose effect to show (default: the first object)");
+    panel->add_option("--effect", options.effect, "Which of the object's effects, counting from 1")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    panel->add_option("--set", options.sets, "ID=VALUE entered through the panel; repeat for more, applied in order")
+        ->allow_extra_args(false);
+    panel->add_option("--save", options.save, "Write the scene with the effect's new block here (may be SCENE itself)");
+    panel->add_option("--module", options.module, "Module file (default: " + std::string(moduleFileName) +
+                                                      " beside plix-sandbox)");
+    panel->callback([&options, &scene, &result] {
+        options.scene = scene;
+        result = runPanel(options, std::cout, std::cerr);
+    });
+}
+
+} // namespace
+
+int runSandbox(int argc, char **argv) {
+    CLI::App app(programHelp, "plix-sandbox");
+    app.require_subcommand(1);
+    app.set_version_flag("--version", "plix-sandbox 1.0");
+    int result = 0;
+    PlayArguments play;
+    PanelOptions panel;
+    std::string panelScene;
+    addPlayCommand(app, play, result);
+    addPanelCommand(app, panel, panelScene, result);
+#ifdef PLIX_HAVE_VALIDATE
+    addValidateCommand(app);
+#endif
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError &error) {
+        return app.exit(error);
+    }
+    return result;
+}
+
+} // namespace plix::sandbox

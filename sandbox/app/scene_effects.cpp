@@ -1,0 +1,146 @@
+#include "app/scene_effects.h"
+
+#include "app/sandbox_error.h"
+#include "host/service_abi.h"
+
+namespace plix::sandbox {
+namespace {
+
+constexpr unsigned int parkingId = PLIX_ID4('a', 'v', 'o', 'i');
+
+std::string activationReason(int result) {
+    switch (result) {
+    case PLIX_ACTIVATE_BAD_VERSION: return "result 1: interface version not supported";
+    case PLIX_ACTIVATE_MISSING_SERVICE: return "result 2: a required host service is missing";
+    case -1: return "the module has no such server";
+    default: return "result " + std::to_string(result);
+    }
+}
+
+std::string joinLines(const std::vector<std::string> &lines) {
+    std::string text;
+    for (const std::string &line : lines) text += line + "\n";
+    return text;
+}
+
+} // namespace
+
+SceneEffects::SceneEffects(const scene::Scene &scene, const std::string &modulePath)
+    : scene_(scene),
+      host_(std::make_unique<standin::StandinHost>()),
+      module_(std::make_unique<standin::ModuleFile>()) {
+    host_->calls().setRecording(false);
+    if (!module_->open(modulePath))
+        throw SandboxError("cannot load the module " + modulePath + ": " + module_->errorText());
+    handler_ = std::make_unique<standin::HandlerServer>(*module_, *host_);
+    interface_ = std::make_unique<standin::InterfaceServer>(*module_, *host_);
+    const int activation = handler_->activate();
+    if (activation != PLIX_ACTIVATE_OK)
+        throw SandboxError("the module " + modulePath + " did not activate its DisplacementHandler (" +
+                           activationReason(activation) + ")");
+
+    for (std::size_t o = 0; o < scene_.objects.size(); ++o) {
+        const scene::SceneObject &object = scene_.objects[o];
+        void *item = standin::itemId(o + 1);
+        const double fps = scene_.fps;
+        host_->addObject({item, object.pointCount,
+                          [&object, fps](double t) {
+                              const scene::Vec3 p = object.positionAt(t, fps);
+                              return standin::Vec3{p[0], p[1], p[2]};
+                          },
+                          [&object, fps](double t) {
+                              const scene::Axes a = object.axesAt(t, fps);
+                              return standin::Axes{{a.x[0], a.x[1], a.x[2]},
+                                                   {a.y[0], a.y[1], a.y[2]},
+                                                   {a.z[0], a.z[1], a.z[2]}};
+                          }});
+        for (std::size_t b = 0; b < object.effects.size(); ++b) {
+            const scene::EffectBlock &block = object.effects[b];
+            const std::size_t systemsBefore = host_->particles().systemCount();
+            Effect effect;
+            effect.object = o;
+            effect.block = b;
+            effect.pointCount = object.pointCount;
+            effect.instance = handler_->create(item);
+            if (effect.instance == nullptr)
+                throw SandboxError("the effect on object '" + object.name + "' could not be created (" +
+                                   std::to_string(object.pointCount) + " points)");
+            effects_.push_back(effect);
+            const auto systems = host_->particles().systems();
+            if (systems.size() > systemsBefore) effects_.back().particleSystem = systems.back();
+            // Every effect is loaded from its block, as the host loads a scene;
+            // an empty block reads as an empty stream and leaves the defaults.
+            // So a scene saved back plays exactly as the scene it came from.
+            standin::TextLoadState load(joinLines(block.lines));
+            handler_->load(effects_.back().instance, load.state());
+            if (load.linesLeft() > 0)
+                warnings_.push_back("object '" + object.name + "', effect " + std::to_string(b + 1) + " (line " +
+                                    std::to_string(block.sourceLine) + "): the effect read " +
+                                    std::to_string(load.linesServed()) + " of the block's " +
+                                    std::to_string(block.lines.size()) + " lines and ignored the rest");
+        }
+    }
+    // Parking positions, read as a user sees them: through each effect's panel.
+    for (std::size_t e = 0; e < effects_.size(); ++e) {
+        void *panel = buildPanel(e);
+        const standin::PanelValue value = host_->panels().readValue(panel, parkingId);
+        if (const auto *parking = std::get_if<standin::Vec3>(&value))
+            effects_[e].parking = *parking;
+        else
+            throw SandboxError("the effect's panel shows no parking position ('avoi')");
+    }
+}
+
+SceneEffects::~SceneEffects() {
+    for (const Effect &effect : effects_) handler_->destroy(effect.instance);
+}
+
+preview::FrameSparks SceneEffects::playFrame(int frame) {
+    preview::FrameSparks frameSparks(effects_.size());
+    const double time = timeOf(frame);
+    for (std::size_t e = 0; e < effects_.size(); ++e) {
+        const Effect &effect = effects_[e];
+        handler_->newTime(effect.instance, frame, time);
+        const std::vector<standin::Vec3> positions = handler_->evaluateAll(effect.instance, effect.pointCount);
+        const standin::ParticleSystemState *system = host_->particles().find(effect.particleSystem);
+        std::vector<preview::SparkSample> &sparks = frameSparks[e];
+        sparks.resize(positions.size());
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            const standin::Vec3 &p = positions[i];
+            sparks[i].position = {p.x, p.y, p.z};
+            sparks[i].parked = p == effect.parking;
+            if (system != nullptr && i < system->ages.size()) sparks[i].age = system->ages[i];
+        }
+    }
+    return frameSparks;
+}
+
+std::vector<preview::Point3> SceneEffects::emitterPositions(int frame) const {
+    std::vector<preview::Point3> positions;
+    for (const scene::SceneObject &object : scene_.objects)
+        if (!object.effects.empty()) positions.push_back(object.positionAt(timeOf(frame), scene_.fps));
+    return positions;
+}
+
+std::vector<std::string> SceneEffects::savedBlock(std::size_t effect) {
+    standin::LineSaveState save;
+    handler_->save(effects_.at(effect).instance, save.state());
+    return save.lines();
+}
+
+scene::Scene SceneEffects::sceneWithSavedBlocks() {
+    scene::Scene saved = scene_;
+    for (std::size_t e = 0; e < effects_.size(); ++e)
+        saved.objects[effects_[e].object].effects[effects_[e].block].lines = savedBlock(e);
+    return saved;
+}
+
+void *SceneEffects::buildPanel(std::size_t effect) {
+    const standin::InterfaceActivation activation = interface_->activate(effects_.at(effect).instance);
+    if (activation.result != PLIX_ACTIVATE_OK || activation.record.panel == nullptr)
+        throw SandboxError("the module built no settings panel (DisplacementInterface " +
+                           activationReason(activation.result) + ")");
+    return activation.record.panel;
+}
+
+} // namespace plix::sandbox
