@@ -25,7 +25,7 @@ bool counting = false;
 size_t allocations = 0;
 size_t bytesRequested = 0;
 
-void note(size_t bytes) {
+[[maybe_unused]] void note(size_t bytes) {
     if (!counting) return;
     ++allocations;
     bytesRequested += bytes;
