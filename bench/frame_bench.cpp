@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -22,8 +23,11 @@ constexpr unsigned int idV0Min = PLIX_ID4('v', 'm', 'i', 'n');
 constexpr unsigned int idAgeMin = PLIX_ID4('a', 'g', 'm', 'n');
 constexpr unsigned int idBirthRate = PLIX_ID4('r', 'a', 't', 'e');
 
+// The module built with the benchmarks, or another build of it named by
+// PLIX_BENCH_MODULE (to time two builds with the same host and floor).
 CheapHost &host() {
-    static CheapHost instance(PLIX_MODULE_PATH);
+    static CheapHost instance(std::getenv("PLIX_BENCH_MODULE") ? std::getenv("PLIX_BENCH_MODULE")
+                                                               : PLIX_MODULE_PATH);
     return instance;
 }
 

@@ -1,8 +1,12 @@
 #include "bench/ratio_reporter.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 namespace plix::bench {
+
+RatioReporter::RatioReporter() : ConsoleReporter(isatty(1) ? OO_ColorTabular : OO_Tabular) {}
 
 void RatioReporter::ReportRuns(const std::vector<Run> &runs) {
     for (const Run &run : runs) {

@@ -13,6 +13,7 @@ namespace plix::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter(); // colours only on a terminal
     void ReportRuns(const std::vector<Run> &runs) override;
     void printRatios() const;
 

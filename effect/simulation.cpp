@@ -33,27 +33,24 @@ Vec3 ballisticOffset(double t, double gravity, const Vec3 &w) noexcept {
 
 void scheduleSpark(int32_t index, SparkSettings &sparks) noexcept {
     SparkPoint &spark = sparks.points[index];
-    plix::SparkSchedule(sparks, index).next(spark.lifetime, spark.dead, spark.birthTime);
+    plix::ScheduleWalk<plix::Int128>(plix::ScheduleFrame(sparks), index)
+        .next(spark.lifetime, spark.dead, spark.birthTime);
 }
 
-PLIX_SCALAR_LOADS void simulateSparks(SparkSettings &sparks) noexcept {
+namespace {
+
+// Every spark of a started frame: schedule, then parking or flight. `Product`
+// is the integer type that holds i x P for this frame.
+template <class Product>
+PLIX_SCALAR_LOADS void simulateStarted(SparkSettings &sparks, const double parked[3]) noexcept {
     const int32_t count = sparks.pointCount;
-    if (count <= 0) return;
-    const double parked[3] = {sparks.avoidPos[0], sparks.avoidPos[1], sparks.avoidPos[2]};
     SparkPoint *points = sparks.points;
-    if (!hasStarted(sparks)) {
-        for (int32_t i = 0; i < count; ++i) {
-            plix::prefetchForRead(points, i, count);
-            for (int k = 0; k < 3; ++k) storeIfChanged(points[i].pos[k], parked[k]);
-        }
-        return;
-    }
     // Constant over the frame: the host's entry, the object, time and gravity.
     ItemParamFunc *const itemParam = plix::host::itemParamEntry();
     void *const item = sparks.objectItem;
     const double now = sparks.time;
     const double gravity = sparks.gravity;
-    plix::SparkSchedule schedule(sparks, 0);
+    plix::ScheduleWalk<Product> schedule(plix::ScheduleFrame(sparks), 0);
     for (int32_t i = 0; i < count; ++i) {
         plix::prefetchForWrite(points, i, count);
         SparkPoint &spark = points[i];
@@ -85,6 +82,24 @@ PLIX_SCALAR_LOADS void simulateSparks(SparkSettings &sparks) noexcept {
         spark.pos[2] = offset.z + origin[2];
         spark.age = age;
     }
+}
+
+} // namespace
+
+void simulateSparks(SparkSettings &sparks) noexcept {
+    const int32_t count = sparks.pointCount;
+    if (count <= 0) return;
+    const double parked[3] = {sparks.avoidPos[0], sparks.avoidPos[1], sparks.avoidPos[2]};
+    SparkPoint *points = sparks.points;
+    if (!hasStarted(sparks)) {
+        for (int32_t i = 0; i < count; ++i) {
+            plix::prefetchForRead(points, i, count);
+            for (int k = 0; k < 3; ++k) storeIfChanged(points[i].pos[k], parked[k]);
+        }
+        return;
+    }
+    if (plix::ScheduleFrame(sparks).productFits64()) simulateStarted<int64_t>(sparks, parked);
+    else simulateStarted<plix::Int128>(sparks, parked);
 }
 
 const char *newTime(void *instance, int frame, double time) noexcept {

@@ -27,8 +27,9 @@ const int32_t kLifetimes[] = {kMin, -3, 1, 2, 10, 37, 59, 1000, kMax};
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Walks `length` sparks from `first` and compares each with the literal one.
-void expectWindowMatches(const SparkSettings &settings, int32_t first, int32_t length) {
-    plix::SparkSchedule schedule(settings, first);
+template <class Product>
+void expectWalkMatches(const SparkSettings &settings, int32_t first, int32_t length) {
+    plix::ScheduleWalk<Product> schedule(plix::ScheduleFrame(settings), first);
     for (int32_t i = first; i < first + length && i < settings.pointCount; ++i) {
         const int32_t lifetime = kLifetimes[static_cast<uint32_t>(i) % std::size(kLifetimes)];
         uint8_t dead = 7;
@@ -43,6 +44,12 @@ void expectWindowMatches(const SparkSettings &settings, int32_t first, int32_t l
             << want.birthTime << ", rate " << settings.birthRate << ", frame " << settings.frame
             << ", start " << settings.startFrame << ", recycle " << settings.recycle;
     }
+}
+
+// Both product widths where 64 bits suffice, else the 128-bit one.
+void expectWindowMatches(const SparkSettings &settings, int32_t first, int32_t length) {
+    if (plix::ScheduleFrame(settings).productFits64()) expectWalkMatches<int64_t>(settings, first, length);
+    expectWalkMatches<plix::Int128>(settings, first, length);
 }
 
 void expectAllWindowsMatch(const SparkSettings &settings, int32_t window) {
