@@ -36,7 +36,7 @@ void *ModuleSession::createOn(std::uintptr_t itemNumber, int points) {
     void *item = standin::itemId(itemNumber);
     host.addObject({item, points, movingPosition, movingAxes});
     void *instance = effect.create(item);
-    expect(instance != nullptr, "create returned no instance for an object of ", points, " points");
+    expect(instance != nullptr, "create returned no instance for an object of ", pointsText(points));
     return instance;
 }
 
@@ -72,6 +72,8 @@ void *ModuleSession::panelFor(void *instance) {
     expect(activation.record.panel != nullptr, "the settings panel's activation built no panel");
     return activation.record.panel;
 }
+
+std::string pointsText(int points) { return text(points, points == 1 ? " point" : " points"); }
 
 std::string joinLines(const std::vector<std::string> &lines) {
     std::string joined;

@@ -53,6 +53,9 @@ public:
     void *panelFor(void *instance);
 };
 
+// "1 point", "7 points".
+std::string pointsText(int points);
+
 // The lines of a block joined for a message.
 std::string joinLines(const std::vector<std::string> &lines);
 

@@ -33,7 +33,7 @@ std::vector<Vec3> pass(ModuleSession &session, void *instance, int calls, const 
 
 void checkPointCount(ModuleSession &session, int points, std::uintptr_t item) {
     void *instance = session.createOn(item, points);
-    const std::string what = text("an object of ", points, " points");
+    const std::string what = "an object of " + pointsText(points);
     pass(session, instance, points + 3, what + " before its first frame");
     const int extra = 3 * points + 5;
     for (const int frame : {8, 31}) {

@@ -119,7 +119,7 @@ struct WatchedStream {
 
 void loadHostile(ModuleSession &session, const Block &block, const StreamMode &mode, int points,
                  std::uintptr_t item) {
-    const std::string what = block.name + mode.name + " on " + std::to_string(points) + " points";
+    const std::string what = block.name + mode.name + " on " + pointsText(points);
     standin::TextLoadState source(block.text);
     source.setLineEnd(mode.lineEnd);
     source.setStreamEnd(mode.streamEnd);
