@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <string>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -13,6 +17,43 @@
 namespace plix::abitest {
 
 using namespace plix::standin;
+
+// Runs `work` on a new thread, whose random sequence starts afresh at 1,
+// and returns its result.
+template <class Work>
+auto onFreshThread(Work work) {
+    using Result = std::invoke_result_t<Work>;
+    if constexpr (std::is_void_v<Result>) {
+        std::thread(work).join();
+    } else {
+        Result result{};
+        std::thread([&] { result = work(); }).join();
+        return result;
+    }
+}
+
+// An object that moves and turns: position and axes change with time, so a
+// spark's launch depends on when it was born.
+inline SceneObject movingObject(void *item, int points) {
+    SceneObject object;
+    object.item = item;
+    object.pointCount = points;
+    object.position = [](double t) { return Vec3{1.0 + 2.0 * t, 3.0 - t, 0.5 * t}; };
+    object.axes = [](double t) {
+        const double c = std::cos(t), s = std::sin(t); // turning about y
+        return Axes{{c, 0.0, -s}, {0.0, 1.0, 0.0}, {s, 0.0, c}};
+    };
+    return object;
+}
+
+// What one frame shows: the positions of N evaluate calls and the particle
+// data the frame published.
+struct FrameOutput {
+    std::vector<Vec3> evaluated;
+    std::vector<std::array<float, 3>> positions;
+    std::vector<float> ages;
+    std::vector<std::uint8_t> enabled;
+};
 
 // The module loaded, the handler server activated (version 4) and the call
 // record emptied; every instance made with create() is destroyed afterwards.
@@ -34,6 +75,44 @@ protected:
         return adopt(effect.create(item));
     }
 
+    // An instance made on a fresh thread: its launch data is the first the
+    // generator gives. `block` (scene block lines), when given, is loaded
+    // on the same thread right after creation.
+    void *createFresh(const SceneObject &object, const std::string &block = {}) {
+        host.addObject(object);
+        return adopt(onFreshThread([&] {
+            void *instance = effect.create(object.item);
+            if (instance && !block.empty()) load(instance, block);
+            return instance;
+        }));
+    }
+
+    // Loads settings: `lines` are value lines, one per '\n'.
+    void load(void *instance, const std::string &lines) {
+        TextLoadState stream("PLIX_START\n" + lines + "PLIX_END\n");
+        effect.load(instance, stream.state());
+    }
+
+    std::vector<std::string> saved(void *instance) {
+        LineSaveState stream;
+        effect.save(instance, stream.state());
+        return stream.lines();
+    }
+
+    // New-time at (frame, time), then `calls` evaluate calls; the particle
+    // data is that of the system attached to `item`.
+    FrameOutput frame(void *instance, void *item, int calls, int frameNumber, double time) {
+        FrameOutput out;
+        effect.newTime(instance, frameNumber, time);
+        out.evaluated = effect.evaluateAll(instance, calls);
+        if (const ParticleSystemState *system = host.particles().attachedTo(item)) {
+            out.positions = system->positions;
+            out.ages = system->ages;
+            out.enabled = system->enabled;
+        }
+        return out;
+    }
+
     // Takes an instance made elsewhere (another thread) into the clean-up.
     void *adopt(void *instance) {
         if (instance) instances_.push_back(instance);
@@ -53,19 +132,5 @@ protected:
 private:
     std::vector<void *> instances_;
 };
-
-// Runs `work` on a new thread, whose random sequence starts afresh at 1,
-// and returns its result.
-template <class Work>
-auto onFreshThread(Work work) {
-    using Result = std::invoke_result_t<Work>;
-    if constexpr (std::is_void_v<Result>) {
-        std::thread(work).join();
-    } else {
-        Result result{};
-        std::thread([&] { result = work(); }).join();
-        return result;
-    }
-}
 
 } // namespace plix::abitest

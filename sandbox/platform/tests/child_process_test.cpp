@@ -1,0 +1,126 @@
+// Children that exit, crash, hang, talk a lot, or cannot start at all.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "child_modes.h"
+#include "plix/platform/child_process.h"
+#include "plix/platform/executable_path.h"
+
+int runChildMode(int argc, char **argv) {
+    if (argc < 3 || std::strcmp(argv[1], "--child") != 0) return -1;
+    const std::string mode = argv[2];
+    if (mode == "exit") { // echo the arguments, one per line, then exit with 7
+        for (int i = 3; i < argc; ++i) std::printf("%s\n", argv[i]);
+        std::fprintf(stderr, "to stderr\n");
+        return 7;
+    }
+    if (mode == "crash") {
+#ifdef _WIN32
+        SetErrorMode(SEM_NOGPFAULTERRORBOX); // no crash dialog
+        RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+#else
+        std::signal(SIGSEGV, SIG_DFL); // past any sanitizer's handler
+        std::raise(SIGSEGV);
+#endif
+        return 0;
+    }
+    if (mode == "hang") {
+        std::this_thread::sleep_for(std::chrono::minutes(5));
+        return 0;
+    }
+    if (mode == "flood") { // more than a pipe holds, on both streams
+        const std::string block(4096, 'x');
+        for (int i = 0; i < 256; ++i) {
+            std::fwrite(block.data(), 1, block.size(), stdout);
+            std::fwrite(block.data(), 1, block.size(), stderr);
+        }
+        return 0;
+    }
+    if (mode == "env") {
+        const char *value = std::getenv("PLIX_PLATFORM_TEST");
+        std::printf("%s", value ? value : "(unset)");
+        return 0;
+    }
+    return 99;
+}
+
+namespace plix::platform {
+namespace {
+
+ChildResult runSelf(std::vector<std::string> arguments, ChildOptions options = {}) {
+    arguments.insert(arguments.begin(), "--child");
+    return runChild(executablePath(), arguments, options);
+}
+
+TEST(ChildProcess, NormalExitGivesCodeAndBothStreams) {
+    const ChildResult result = runSelf({"exit", "plain", "with space", "quote\"d", ""});
+    ASSERT_EQ(result.outcome, ChildOutcome::Exited) << result.startError << result.err;
+    EXPECT_EQ(result.exitCode, 7);
+    EXPECT_EQ(result.out, "plain\nwith space\nquote\"d\n\n");
+    EXPECT_EQ(result.err, "to stderr\n");
+}
+
+TEST(ChildProcess, CrashIsToldApartFromAnExit) {
+    const ChildResult result = runSelf({"crash"});
+    ASSERT_EQ(result.outcome, ChildOutcome::Crashed);
+#ifndef _WIN32
+    EXPECT_EQ(result.crashCode, SIGSEGV);
+#endif
+}
+
+TEST(ChildProcess, HangingChildIsKilledAtTheTimeout) {
+    ChildOptions options;
+    options.timeout = std::chrono::milliseconds(300);
+    EXPECT_EQ(runSelf({"hang"}, options).outcome, ChildOutcome::TimedOut);
+}
+
+TEST(ChildProcess, LargeOutputOnBothStreamsIsReadWhole) {
+    const ChildResult result = runSelf({"flood"});
+    ASSERT_EQ(result.outcome, ChildOutcome::Exited);
+    EXPECT_EQ(result.out.size(), 256u * 4096u);
+    EXPECT_EQ(result.err.size(), 256u * 4096u);
+    EXPECT_FALSE(result.outputTruncated);
+}
+
+TEST(ChildProcess, OutputBeyondTheCapIsDropped) {
+    ChildOptions options;
+    options.maxCapturedBytes = 10000;
+    const ChildResult result = runSelf({"flood"}, options);
+    ASSERT_EQ(result.outcome, ChildOutcome::Exited);
+    EXPECT_EQ(result.out.size(), 10000u);
+    EXPECT_TRUE(result.outputTruncated);
+}
+
+TEST(ChildProcess, ExtraEnvironmentReachesTheChild) {
+    ChildOptions options;
+    options.extraEnvironment = {{"PLIX_PLATFORM_TEST", "from parent"}};
+    EXPECT_EQ(runSelf({"env"}, options).out, "from parent");
+    EXPECT_EQ(runSelf({"env"}).out, "(unset)");
+}
+
+TEST(ChildProcess, MissingProgramFailsToStart) {
+    const ChildResult result = runChild("/nonexistent/program", {});
+    EXPECT_EQ(result.outcome, ChildOutcome::StartFailed);
+    EXPECT_FALSE(result.startError.empty());
+}
+
+TEST(ExecutablePath, NamesThisProgram) {
+    const std::filesystem::path path = executablePath();
+    EXPECT_TRUE(path.is_absolute());
+    EXPECT_EQ(path.stem(), "plix_platform_tests");
+    EXPECT_EQ(executableDirectory(), path.parent_path());
+}
+
+} // namespace
+} // namespace plix::platform

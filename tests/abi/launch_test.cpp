@@ -1,0 +1,83 @@
+// Launch data through the binary interface: the two-point example from a
+// fresh thread, and one random sequence per thread.
+#include "module_fixture.h"
+#include "spark_model.h"
+
+namespace plix::abitest {
+namespace {
+
+using Launch = ModuleTest;
+
+// At frame 0 with time 1.0 s, spark 0 (born at 0) has flown exactly 1 s and
+// spark 1 (born half a frame later) a little less: its position gives the
+// launch velocity back, and its age value gives the lifetime.
+TEST_F(Launch, TwoPointExampleFromAFreshThread) {
+    const SceneObject object = SceneObject::fixed(itemId(1), 2);
+    void *instance = createFresh(object);
+    const double time = 1.0;
+    const FrameOutput out = frame(instance, object.item, 2, 0, time);
+
+    const double ages[2] = {time - 0.0, time - 0.5 * 0.03333333333333333};
+    const Vec3 expected[2] = {{-1.117952, 0.412232, -0.753889}, {-0.876835, -0.034904, -1.797204}};
+    const int lifetimes[2] = {38, 18};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const double a = ages[i];
+        const Vec3 &pos = out.evaluated[i];
+        EXPECT_NEAR(pos.x / a, expected[i].x, 1e-6);
+        EXPECT_NEAR((pos.y + a * a * 9.8 * 0.5) / a, expected[i].y, 1e-6);
+        EXPECT_NEAR(pos.z / a, expected[i].z, 1e-6);
+        EXPECT_EQ(out.ages[i], ageValue(a, lifetimes[i]));
+    }
+}
+
+TEST_F(Launch, OnePointExampleHasLifetimeTen) {
+    const SceneObject object = SceneObject::fixed(itemId(2), 1);
+    void *instance = createFresh(object);
+    // In flight through frame 10 (0 × 30 + 10), parked from frame 11 on.
+    const FrameOutput last = frame(instance, object.item, 1, 10, 0.2);
+    EXPECT_EQ(last.ages[0], ageValue(0.2, 10));
+    EXPECT_NEAR(last.evaluated[0].x / 0.2, -1.117952, 1e-6);
+    EXPECT_EQ(frame(instance, object.item, 1, 11, 0.2).evaluated[0], (Vec3{-100.0, -100.0, 0.0}));
+}
+
+// Each thread draws its own sequence from the seed: what one thread draws
+// neither continues nor disturbs another's.
+TEST_F(Launch, EachThreadDrawsItsOwnSequence) {
+    const int n = 10;
+    std::vector<SceneObject> objects;
+    for (std::uintptr_t k = 1; k <= 4; ++k) {
+        objects.push_back(movingObject(itemId(20 + k), n));
+        host.addObject(objects.back());
+    }
+    auto createOn = [&](int k) { return adopt(effect.create(objects[static_cast<size_t>(k)].item)); };
+    auto framePositions = [&](void *instance, int k) {
+        return frame(instance, objects[static_cast<size_t>(k)].item, n, 12, 12 / 30.0);
+    };
+
+    // Thread A creates two instances, thread B one: B's equals A's first.
+    auto [a1, a2] = onFreshThread([&] { return std::pair{createOn(0), createOn(1)}; });
+    void *b1 = onFreshThread([&] { return createOn(2); });
+    // The main thread's draws in between do not disturb a fresh thread either.
+    adopt(effect.create(objects[3].item));
+    void *c1 = onFreshThread([&] { return createOn(3); });
+
+    const FrameOutput first = framePositions(a1, 0);
+    EXPECT_NE(framePositions(a2, 1).evaluated, first.evaluated);
+    // Same sparks on objects at different places: compare the age values,
+    // which depend only on the lifetimes drawn.
+    EXPECT_EQ(framePositions(b1, 2).ages, first.ages);
+    EXPECT_EQ(framePositions(c1, 3).ages, first.ages);
+
+    // And both are the seed's sequence.
+    ModelGenerator random;
+    const std::vector<ModelSpark> sparks = drawLaunch(ModelSettings{}, random, n);
+    const FrameOutput fresh = framePositions(b1, 2);
+    for (int i = 0; i < n; ++i) {
+        const ModelFlight flight = simulate(ModelSettings{}, n, i, sparks[i], 12, 12 / 30.0, objects[2]);
+        EXPECT_EQ(fresh.evaluated[i], flight.pos) << i;
+    }
+}
+
+} // namespace
+} // namespace plix::abitest
