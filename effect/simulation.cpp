@@ -51,12 +51,22 @@ PLIX_SCALAR_LOADS void simulateStarted(SparkSettings &sparks, const double parke
     const double now = sparks.time;
     const double gravity = sparks.gravity;
     plix::ScheduleWalk<Product> schedule(plix::ScheduleFrame(sparks), 0);
+    // The schedule runs one spark ahead of the flight, so that whether the
+    // next spark flies is known before this spark's host calls are made.
+    uint8_t nextDead = points[0].dead;
+    double nextBirth = points[0].birthTime;
+    schedule.next(points[0].lifetime, nextDead, nextBirth);
     for (int32_t i = 0; i < count; ++i) {
         plix::prefetchForWrite(points, i, count);
         SparkPoint &spark = points[i];
-        uint8_t dead = spark.dead;
-        double birth = spark.birthTime;
-        schedule.next(spark.lifetime, dead, birth);
+        const uint8_t dead = nextDead;
+        const double birth = nextBirth;
+        if (i + 1 < count) {
+            const SparkPoint &following = points[i + 1];
+            nextDead = following.dead;
+            nextBirth = following.birthTime;
+            schedule.next(following.lifetime, nextDead, nextBirth);
+        }
         if (dead == 1) {
             if (spark.dead != 1) spark.dead = 1;
             storeIfChanged(spark.birthTime, birth);
