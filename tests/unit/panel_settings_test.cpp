@@ -1,5 +1,5 @@
 // What the panel's get callback shows and what its set callback stores and
-// redraws.
+// redraws; buildPanel without a lookup function or an instance.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -112,6 +112,13 @@ TEST(PanelGet, LowerSpeedAtOrBelowZeroShowsTheStoredField) {
     t.sparks().v0Min = -0.5;
     EXPECT_EQ(getSetting(t.handle(), idV0Min), &t.sparks().v0Min);
     EXPECT_EQ(getSetting(t.handle(), idV0Max), &t.sparks().v0Max);
+}
+
+TEST(PanelBuild, NoLookupFunctionOrInstanceBuildsNothing) {
+    TestInstance t(0);
+    EXPECT_EQ(buildPanel(nullptr, t.handle()), nullptr);
+    EXPECT_EQ(buildPanel([](const char *, int) -> void * { ADD_FAILURE(); return nullptr; }, nullptr),
+              nullptr);
 }
 
 TEST(PanelGet, NoInstanceShowsNothing) { EXPECT_EQ(getSetting(nullptr, idGravity), nullptr); }
