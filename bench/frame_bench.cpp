@@ -25,9 +25,13 @@ constexpr unsigned int idBirthRate = PLIX_ID4('r', 'a', 't', 'e');
 
 // The module built with the benchmarks, or another build of it named by
 // PLIX_BENCH_MODULE (to time two builds with the same host and floor).
+const char *modulePath() {
+    const char *other = std::getenv("PLIX_BENCH_MODULE");
+    return other ? other : PLIX_MODULE_PATH;
+}
+
 CheapHost &host() {
-    static CheapHost instance(std::getenv("PLIX_BENCH_MODULE") ? std::getenv("PLIX_BENCH_MODULE")
-                                                               : PLIX_MODULE_PATH);
+    static CheapHost instance(modulePath());
     return instance;
 }
 
