@@ -14,6 +14,7 @@ bool resultLine(const std::string &out, std::string &verdict, std::string &messa
     if (at == std::string::npos) return false;
     std::string line = out.substr(at + resultMarker.size());
     line = line.substr(0, line.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.pop_back(); // a Windows child's text-mode newline
     const std::size_t space = line.find(' ');
     verdict = line.substr(0, space);
     message = space == std::string::npos ? "" : line.substr(space + 1);
@@ -29,7 +30,9 @@ std::string dyingWords(const std::string &err) {
         for (const char *sign : signs)
             if (line.find(sign) != std::string::npos) {
                 const std::size_t start = line.find_first_not_of(" =0123456789");
-                return start == std::string::npos ? line : line.substr(start);
+                line = start == std::string::npos ? line : line.substr(start);
+                for (const char *noise : {" (pc ", " at pc "}) line = line.substr(0, line.find(noise));
+                return line;
             }
     return "";
 }
@@ -63,19 +66,7 @@ std::string withWords(std::string what, const std::string &err) {
     return words.empty() ? what : what + ": " + words;
 }
 
-} // namespace
-
-const char *statusWord(CheckStatus status) {
-    switch (status) {
-    case CheckStatus::Pass: return "pass";
-    case CheckStatus::Fail: return "fail";
-    case CheckStatus::Crash: return "crash";
-    case CheckStatus::Timeout: return "timeout";
-    }
-    return "crash";
-}
-
-CheckOutcome judgeChild(const std::string &name, const platform::ChildResult &child, double timeoutSeconds) {
+CheckOutcome judgeEnd(const std::string &name, const platform::ChildResult &child, double timeoutSeconds) {
     CheckOutcome outcome;
     outcome.name = name;
     std::string verdict, message;
@@ -105,6 +96,26 @@ CheckOutcome judgeChild(const std::string &name, const platform::ChildResult &ch
                                         (marked ? " after reporting " + verdict : " before reporting"),
                                     child.err);
     }
+    return outcome;
+}
+
+} // namespace
+
+const char *statusWord(CheckStatus status) {
+    switch (status) {
+    case CheckStatus::Pass: return "pass";
+    case CheckStatus::Fail: return "fail";
+    case CheckStatus::Crash: return "crash";
+    case CheckStatus::Timeout: return "timeout";
+    }
+    return "crash";
+}
+
+CheckOutcome judgeChild(const std::string &name, const platform::ChildResult &child, double timeoutSeconds) {
+    CheckOutcome outcome = judgeEnd(name, child, timeoutSeconds);
+    if (outcome.status != CheckStatus::Pass)
+        outcome.errorOutput =
+            child.err.size() > keptErrorOutput ? child.err.substr(child.err.size() - keptErrorOutput) : child.err;
     return outcome;
 }
 

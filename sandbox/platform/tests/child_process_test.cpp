@@ -10,6 +10,8 @@
 #include <thread>
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #endif
 
@@ -21,6 +23,11 @@ int runChildMode(int argc, char **argv) {
     if (argc < 3 || std::strcmp(argv[1], "--child") != 0) return -1;
     const std::string mode = argv[2];
     if (mode == "exit") { // echo the arguments, one per line, then exit with 7
+#ifdef _WIN32
+        // The bytes as written: no carriage return added before each newline.
+        _setmode(_fileno(stdout), _O_BINARY);
+        _setmode(_fileno(stderr), _O_BINARY);
+#endif
         for (int i = 3; i < argc; ++i) std::printf("%s\n", argv[i]);
         std::fprintf(stderr, "to stderr\n");
         return 7;
