@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Windows build of plix6.p and plix-sandbox, cross-compiled with mingw-w64 and
+# checked under wine against the Linux build:
+#
+#   1. cross-build (cmake/mingw-w64-x86_64.cmake) into build-win
+#   2. plix6.p is a 64-bit DLL that exports _mod_descrip and nothing else and
+#      imports system DLLs only; plix-sandbox.exe imports system DLLs only
+#   3. the whole test suite of the Windows build, run under wine
+#   4. plix-sandbox.exe validate plix6.p under wine
+#   5. plix-sandbox play of the default scene with a particle cache, Linux
+#      build (build-winref) and Windows build: the saved scene byte-identical,
+#      the caches equal but for position bits within the stated bound
+#   6. the distribution zip (CPack) with plix6.p, the user guide and examples
+#
+# Exits non-zero on the first failure. Needs the Debian packages
+# g++-mingw-w64-x86-64-posix, binutils-mingw-w64-x86-64, wine, wine64 (and
+# what the Linux build needs); missing ones are installed with apt-get.
+#
+# Environment: PLIX_WIN_BUILD, PLIX_WINREF_BUILD (build folders),
+# PLIX_JOBS (default 2), PLIX_POSITION_BOUND_ULPS (default 4).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+win=${PLIX_WIN_BUILD:-build-win}
+ref=${PLIX_WINREF_BUILD:-build-winref}
+jobs=${PLIX_JOBS:-2}
+bound=${PLIX_POSITION_BOUND_ULPS:-4}
+objdump=x86_64-w64-mingw32-objdump
+step() { printf '\n== windows: %s\n' "$*"; }
+fail() { printf 'windows-ci: FAILED: %s\n' "$*" >&2; exit 1; }
+
+step "packages"
+packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 cmake make g++ googletest
+  libcli11-dev nlohmann-json3-dev libtinyobjloader-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo_cmd=""
+  [[ $(id -u) -ne 0 ]] && sudo_cmd="sudo"
+  echo "installing ${missing[*]}"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+step "cross-build into $win"
+cmake --no-warn-unused-cli -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIX_BUILD_BENCH=OFF >/dev/null
+cmake --build "$win" -j"$jobs"
+
+step "exports and imports"
+system_dlls='^(kernel32|msvcrt|ucrtbase|api-ms-win-crt-[a-z0-9-]+|api-ms-win-core-[a-z0-9-]+|user32|gdi32|advapi32|shell32|ole32|oleaut32|ws2_32|bcrypt|shlwapi|comdlg32|version)\.dll$'
+check_pe() { # FILE EXPECTED-EXPORTS...
+  local file=$1
+  shift
+  local dump exports imports bad
+  dump=$("$objdump" -p "$file")
+  grep -q 'file format pei-x86-64' <<<"$dump" || fail "$file is not a 64-bit Windows PE file"
+  exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on = 1; next} on && NF == 0 {on = 0} on {print $NF}' <<<"$dump" | sort)
+  imports=$(awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u)
+  printf '%s\n  exports: %s\n  imports: %s\n' "$file" "$(echo $exports)" "$(echo $imports)"
+  [[ "$exports" == "$(printf '%s\n' "$@" | sed '/^$/d' | sort)" ]] || fail "$file exports other than: $*"
+  bad=$(grep -viE "$system_dlls" <<<"$imports" || true)
+  [[ -z "$bad" ]] || fail "$file needs DLLs that are not part of Windows: $(echo $bad)"
+}
+[[ -f "$win/plix6.p" ]] || fail "$win/plix6.p was not built"
+grep -qP '^\tDLL$' <("$objdump" -p "$win/plix6.p") || fail "plix6.p is not a DLL"
+check_pe "$win/plix6.p" _mod_descrip
+check_pe "$win/plix-sandbox.exe" ""
+
+step "test suite under wine"
+ctest --test-dir "$win" --output-on-failure -j"$jobs"
+
+wine_run() { (cd "$win" && "$root/cmake/wine-run.sh" wineprefix "$@"); }
+
+step "validate plix6.p under wine"
+wine_run ./plix-sandbox.exe validate plix6.p | tr -d '\r'
+
+step "play the default scene: Linux build in $ref"
+cmake -S . -B "$ref" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIX_BUILD_TESTS=OFF -DPLIX_BUILD_BENCH=OFF >/dev/null
+cmake --build "$ref" -j"$jobs" --target plix-sandbox plix6
+rm -rf "$ref/ci-play" "$win/ci-play"
+"$ref/plix-sandbox" play --out "$ref/ci-play" --cache ply --preview none --no-progress
+
+step "play the default scene: Windows build under wine"
+wine_run ./plix-sandbox.exe play --out ci-play --cache ply --preview none --no-progress | tr -d '\r'
+
+step "compare the two runs"
+ref_scenes=$(cd "$ref/ci-play" && ls -- *.scene)
+win_scenes=$(cd "$win/ci-play" && ls -- *.scene)
+[[ -n "$ref_scenes" && "$ref_scenes" == "$win_scenes" ]] || fail "the runs saved different scene files"
+for s in $ref_scenes; do
+  cmp "$ref/ci-play/$s" "$win/ci-play/$s" || fail "saved scene $s differs between Linux and Windows"
+  echo "saved scene $s: byte-identical ($(wc -c <"$ref/ci-play/$s") bytes)"
+done
+"${CXX:-g++}" -std=c++20 -O2 -o "$ref/compare_caches" cmake/windows/compare_caches.cpp
+"$ref/compare_caches" "$ref/ci-play" "$win/ci-play" "$bound" || fail "particle caches differ beyond the bound"
+
+step "distribution zip"
+(cd "$win" && cpack -G ZIP >/dev/null)
+zip=$(ls "$win"/plix6-*-win64.zip)
+listing=$(unzip -Z1 "$zip")
+echo "$zip:"
+sed 's/^/  /' <<<"$listing"
+for f in plix6.p USER-GUIDE.txt examples/default.scene; do
+  grep -q "^[^/]*/$f\$" <<<"$listing" || fail "$zip lacks $f"
+done
+
+echo
+echo "windows-ci: all Windows checks passed"

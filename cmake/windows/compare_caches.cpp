@@ -1,0 +1,231 @@
+// Compares two particle caches of the same scene, written by plix-sandbox on
+// two systems (DIR/cache/frame_NNNNNN.ply, binary little-endian PLY):
+//
+//   compare_caches REFERENCE_DIR OTHER_DIR [POSITION_BOUND]
+//
+// The same frame files, byte-identical headers, and equal values for every
+// property but the position: effect, index, age and parked must be the same
+// bits. A position coordinate may differ by at most POSITION_BOUND units in
+// the last place of the frame's extent (default 0), the largest coordinate
+// magnitude of the sparks in flight in that frame: a position is a sum of the
+// object's place and the spark's flight, each of about that size, so a last
+// bit that differs in one of the terms shows up as a fraction of an ulp of the
+// extent, however small the sum comes out (where the terms nearly cancel, the
+// same difference is many ulps of the sum itself; that is reported too).
+//
+// Prints the largest differences found, where they are, and exits non-zero
+// when anything is outside the bound.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Property {
+    std::string type, name;
+    std::size_t size = 0, offset = 0;
+};
+
+struct Frame {
+    std::string header; // up to and including end_header
+    std::vector<Property> props;
+    std::size_t count = 0, recordSize = 0;
+    std::string body;
+    const Property *find(const std::string &name) const {
+        for (const Property &p : props)
+            if (p.name == name) return &p;
+        return nullptr;
+    }
+    const char *field(std::size_t record, const Property &p) const {
+        return body.data() + record * recordSize + p.offset;
+    }
+};
+
+std::size_t typeSize(const std::string &type) {
+    static const std::map<std::string, std::size_t> sizes = {
+        {"char", 1},  {"uchar", 1},  {"short", 2}, {"ushort", 2}, {"int", 4},     {"uint", 4},     {"float", 4},
+        {"double", 8}, {"int8", 1}, {"uint8", 1}, {"int32", 4}, {"uint32", 4}, {"float32", 4}, {"float64", 8}};
+    const auto it = sizes.find(type);
+    return it == sizes.end() ? 0 : it->second;
+}
+
+// Reads one frame file; an empty result text on success, else what is wrong.
+std::string readFrame(const fs::path &path, Frame &frame) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot read " + path.string();
+    const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string endHeader = "end_header\n";
+    const std::size_t headerEnd = data.find(endHeader);
+    if (data.rfind("ply\n", 0) != 0 || headerEnd == std::string::npos) return path.string() + ": no PLY header";
+    frame.header = data.substr(0, headerEnd + endHeader.size());
+    frame.body = data.substr(frame.header.size());
+    std::istringstream lines(frame.header);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string keyword;
+        words >> keyword;
+        if (keyword == "format" && line != "format binary_little_endian 1.0")
+            return path.string() + ": not binary little-endian";
+        if (keyword == "element") {
+            std::string element;
+            words >> element >> frame.count;
+        } else if (keyword == "property") {
+            Property p;
+            words >> p.type >> p.name;
+            p.size = typeSize(p.type);
+            if (p.size == 0) return path.string() + ": property type '" + p.type + "' not understood";
+            p.offset = frame.recordSize;
+            frame.recordSize += p.size;
+            frame.props.push_back(p);
+        }
+    }
+    for (const char *name : {"x", "y", "z"})
+        if (!frame.find(name) || frame.find(name)->type != "double")
+            return path.string() + ": no double property " + name;
+    if (!frame.find("parked")) return path.string() + ": no property parked";
+    if (frame.body.size() != frame.count * frame.recordSize)
+        return path.string() + ": the body is not " + std::to_string(frame.count) + " records";
+    return {};
+}
+
+double doubleAt(const char *field) {
+    double value;
+    std::memcpy(&value, field, sizeof value);
+    return value;
+}
+
+// Units in the last place between two doubles, counted on the line of all
+// doubles in order (-0 and +0 are neighbours, 1 apart).
+std::uint64_t ulpsApart(double a, double b) {
+    if (std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b)) return 0;
+    if (std::isnan(a) || std::isnan(b)) return UINT64_MAX;
+    auto line = [](double v) -> std::uint64_t {
+        const auto bits = std::bit_cast<std::int64_t>(v);
+        const std::int64_t ordered = bits < 0 ? std::numeric_limits<std::int64_t>::min() - bits : bits;
+        return static_cast<std::uint64_t>(ordered) + (std::uint64_t{1} << 63);
+    };
+    const std::uint64_t u = line(a), v = line(b);
+    const std::uint64_t d = u > v ? u - v : v - u;
+    return d == 0 ? 1 : d;
+}
+
+double ulpOf(double magnitude) {
+    const double m = std::max(std::fabs(magnitude), std::numeric_limits<double>::min());
+    return std::nextafter(m, std::numeric_limits<double>::infinity()) - m;
+}
+
+std::string number(double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", v);
+    return text;
+}
+
+std::vector<std::string> frameFiles(const fs::path &dir) {
+    std::vector<std::string> names;
+    if (fs::is_directory(dir))
+        for (const auto &entry : fs::directory_iterator(dir))
+            if (entry.path().extension() == ".ply") names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 3 || argc > 4) {
+        std::fprintf(stderr, "usage: compare_caches REFERENCE_DIR OTHER_DIR [POSITION_BOUND]\n");
+        return 2;
+    }
+    const fs::path refDir = fs::path(argv[1]) / "cache", otherDir = fs::path(argv[2]) / "cache";
+    const double bound = argc == 4 ? std::strtod(argv[3], nullptr) : 0.0;
+    int faults = 0;
+    auto fault = [&faults](const std::string &text) {
+        if (++faults <= 20) std::fprintf(stderr, "compare_caches: %s\n", text.c_str());
+    };
+
+    const std::vector<std::string> names = frameFiles(refDir);
+    if (names.empty()) {
+        std::fprintf(stderr, "compare_caches: no frame files in %s\n", refDir.string().c_str());
+        return 1;
+    }
+    if (frameFiles(otherDir) != names) fault("the two caches do not hold the same frame files");
+
+    std::uint64_t sparks = 0, inFlight = 0, coordinates = 0, differing = 0;
+    double largestOfExtent = 0.0;
+    std::uint64_t largestOfValue = 0;
+    std::string whereOfExtent, whereOfValue;
+    for (const std::string &name : names) {
+        Frame a, b;
+        std::string problem = readFrame(refDir / name, a);
+        if (problem.empty()) problem = readFrame(otherDir / name, b);
+        if (!problem.empty()) {
+            fault(problem);
+            continue;
+        }
+        if (a.header != b.header || a.body.size() != b.body.size()) {
+            fault(name + ": the headers differ");
+            continue;
+        }
+        const Property *pos[3] = {a.find("x"), a.find("y"), a.find("z")};
+        const Property *parked = a.find("parked");
+        double extent = 0.0;
+        for (std::size_t r = 0; r < a.count; ++r) {
+            if (*a.field(r, *parked) != 0) continue;
+            for (const Property *p : pos)
+                extent = std::max({extent, std::fabs(doubleAt(a.field(r, *p))), std::fabs(doubleAt(b.field(r, *p)))});
+        }
+        const double unit = ulpOf(extent);
+        for (std::size_t r = 0; r < a.count; ++r) {
+            const std::string spark = name + " spark record " + std::to_string(r);
+            for (const Property &p : a.props) {
+                const bool position = &p == pos[0] || &p == pos[1] || &p == pos[2];
+                if (!position) {
+                    if (std::memcmp(a.field(r, p), b.field(r, p), p.size) != 0) fault(spark + ": " + p.name + " differs");
+                    continue;
+                }
+                const double va = doubleAt(a.field(r, p)), vb = doubleAt(b.field(r, p));
+                ++coordinates;
+                const std::uint64_t ofValue = ulpsApart(va, vb);
+                if (ofValue == 0) continue;
+                ++differing;
+                const double ofExtent = std::isfinite(va - vb) ? std::fabs(va - vb) / unit : HUGE_VAL;
+                const std::string where = spark + " " + p.name + ": " + number(va) + " and " + number(vb) +
+                                          ", extent " + number(extent);
+                if (ofValue > largestOfValue) largestOfValue = ofValue, whereOfValue = where;
+                if (ofExtent > largestOfExtent) largestOfExtent = ofExtent, whereOfExtent = where;
+                if (ofExtent > bound)
+                    fault(where + ": " + number(ofExtent) + " ulp of the extent apart, bound " + number(bound));
+            }
+            ++sparks;
+            inFlight += *a.field(r, *parked) == 0;
+        }
+    }
+
+    std::printf("compared %zu frames, %llu sparks (%llu in flight): effect, index, age and parked identical%s\n",
+                names.size(), static_cast<unsigned long long>(sparks), static_cast<unsigned long long>(inFlight),
+                faults ? " where not reported above" : "");
+    std::printf("positions: %llu of %llu coordinates differ\n", static_cast<unsigned long long>(differing),
+                static_cast<unsigned long long>(coordinates));
+    if (differing) {
+        std::printf("  largest difference: %.3f ulp of the frame's extent (bound %g) at %s\n", largestOfExtent, bound,
+                    whereOfExtent.c_str());
+        std::printf("  largest in ulp of the value itself: %llu at %s\n",
+                    static_cast<unsigned long long>(largestOfValue), whereOfValue.c_str());
+    }
+    if (faults) std::fprintf(stderr, "compare_caches: %d difference(s) outside the bound\n", faults);
+    return faults ? 1 : 0;
+}
