@@ -29,6 +29,35 @@ TEST_F(PanelEdit, FreshInstanceShowsDefaults) {
         EXPECT_TRUE(controls[i].value == expected[i]) << controls[i].label;
 }
 
+TEST_F(PanelEdit, EveryControlEditsItsSetting) {
+    struct Edit {
+        const char *id;
+        PanelValue value;
+        const char *savedLine;
+    };
+    const Edit edits[] = {
+        {"vmin", 2.5, "V0Min 2.500000"},   {"vmax", 6.5, "V0Max 6.500000"},
+        {"spmn", 10, "SpreadMin 10.000000"}, {"spmx", 170, "SpreadMax 170.000000"},
+        {"agmn", 20, "AgeMin 20.000000"},  {"agmx", 50, "AgeMax 50.000000"},
+        {"grav", 1.5, "Gravity 1.500000"}, {"recy", 0, "ReCycle 0.000000"},
+        {"rate", 75, "Birth 75.000000"},   {"sprk", 12, "START_F 12.000000"},
+    };
+    void *instance = create(itemId(1), 4);
+    void *panel = openPanel(instance);
+    for (const Edit &edit : edits) {
+        SCOPED_TRACE(edit.id);
+        EXPECT_EQ(enter(panel, edit.id, edit.value), 1);
+        EXPECT_EQ(shown(panel, edit.id), edit.value);
+        const std::string line = edit.savedLine;
+        EXPECT_EQ(savedLine(instance, line.substr(0, line.find(' '))), line);
+    }
+    EXPECT_EQ(enter(panel, "avoi", Vec3{1.5, -2.5, 3.25}), 1);
+    EXPECT_EQ(shown(panel, "avoi"), PanelValue(Vec3{1.5, -2.5, 3.25}));
+    EXPECT_EQ(savedLine(instance, "AvoidX"), "AvoidX 1.500000");
+    EXPECT_EQ(savedLine(instance, "AvoidY"), "AvoidY -2.500000");
+    EXPECT_EQ(savedLine(instance, "AvoidZ"), "AvoidZ 3.250000");
+}
+
 // A pair of bounds shows sorted; the scene block (and so the draws) keeps
 // what was entered.
 struct PairCase {
