@@ -15,11 +15,14 @@ struct CheckOutcome {
     CheckStatus status = CheckStatus::Crash;
     std::string message; // the pass note, or the reason for anything else
     double seconds = 0.0;
+    std::string errorOutput; // the end of the child's stderr, when it did not pass
 };
 
 const char *statusWord(CheckStatus status);
 
 // Judges a finished child; `timeoutSeconds` is only used in the message.
+// Keeps at most this much of the stderr of a child that did not pass.
+inline constexpr std::size_t keptErrorOutput = 16384;
 CheckOutcome judgeChild(const std::string &name, const platform::ChildResult &child, double timeoutSeconds);
 
 } // namespace plix::validate

@@ -33,11 +33,14 @@ std::string closingLine(const std::vector<CheckOutcome> &outcomes) {
 bool writeJsonReport(const std::string &path, const std::string &modulePath, std::uint64_t seed,
                      const std::vector<CheckOutcome> &outcomes, std::string &error) {
     nlohmann::json checks = nlohmann::json::array();
-    for (const CheckOutcome &outcome : outcomes)
-        checks.push_back({{"name", outcome.name},
-                          {"status", statusWord(outcome.status)},
-                          {"message", outcome.message},
-                          {"seconds", outcome.seconds}});
+    for (const CheckOutcome &outcome : outcomes) {
+        nlohmann::json check = {{"name", outcome.name},
+                                {"status", statusWord(outcome.status)},
+                                {"message", outcome.message},
+                                {"seconds", outcome.seconds}};
+        if (!outcome.errorOutput.empty()) check["stderr"] = outcome.errorOutput;
+        checks.push_back(std::move(check));
+    }
     const std::size_t passed = countPassed(outcomes);
     const nlohmann::json report = {{"module", modulePath},
                                    {"seed", seed},

@@ -53,14 +53,15 @@ TEST(CheckOutcome, JudgesHowAChildEnded) {
         const plix::validate::CheckOutcome outcome = plix::validate::judgeChild("x", c.child, 5.0);
         EXPECT_EQ(outcome.status, c.status) << c.what;
         EXPECT_NE(outcome.message.find(c.message), std::string::npos) << c.what << ": " << outcome.message;
+        EXPECT_EQ(outcome.errorOutput, c.status == CheckStatus::Pass ? "" : c.child.err) << c.what;
     }
 }
 
 TEST(ValidateReport, OneLinePerCheckAndTheClosingCount) {
     using plix::validate::CheckOutcome;
-    const std::vector<CheckOutcome> outcomes{{"exports", CheckStatus::Pass, "only _mod_descrip", 0.1},
-                                             {"panel", CheckStatus::Fail, "'agmx' shows 10", 0.2},
-                                             {"describe", CheckStatus::Crash, "killed by signal 11", 0.3}};
+    const std::vector<CheckOutcome> outcomes{{"exports", CheckStatus::Pass, "only _mod_descrip", 0.1, ""},
+                                             {"panel", CheckStatus::Fail, "'agmx' shows 10", 0.2, ""},
+                                             {"describe", CheckStatus::Crash, "killed by signal 11", 0.3, ""}};
     EXPECT_EQ(plix::validate::consoleLine(outcomes[0]), "pass    exports: only _mod_descrip");
     EXPECT_EQ(plix::validate::consoleLine(outcomes[2]), "crash   describe: killed by signal 11");
     EXPECT_EQ(plix::validate::closingLine(outcomes), "1 passed, 2 failed");
