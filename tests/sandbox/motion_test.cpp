@@ -42,6 +42,10 @@ struct TurnCase {
     Vec3 x, y, z;
 };
 
+void PrintTo(const TurnCase &c, std::ostream *out) {
+    *out << "hpb " << c.headingPitchBank[0] << " " << c.headingPitchBank[1] << " " << c.headingPitchBank[2];
+}
+
 class AxesFromRotation : public ::testing::TestWithParam<TurnCase> {};
 
 TEST_P(AxesFromRotation, GiveTheDocumentedDirections) {

@@ -85,6 +85,8 @@ struct BadEdit {
     const char *says;
 };
 
+void PrintTo(const BadEdit &bad, std::ostream *out) { *out << bad.says; }
+
 class PanelCommandErrors : public ::testing::TestWithParam<BadEdit> {};
 
 TEST_P(PanelCommandErrors, StopWithAReasonAndSaveNothing) {

@@ -277,6 +277,8 @@ struct RangeCase {
     int first, last;
 };
 
+void PrintTo(const RangeCase &c, std::ostream *out) { *out << '"' << c.text << '"'; }
+
 class FrameRanges : public ::testing::TestWithParam<RangeCase> {};
 
 TEST_P(FrameRanges, ReadAsTheFarmWritesThem) {

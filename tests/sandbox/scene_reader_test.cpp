@@ -76,6 +76,8 @@ struct BadScene {
     const char *says;
 };
 
+void PrintTo(const BadScene &bad, std::ostream *out) { *out << "line " << bad.line << ": " << bad.says; }
+
 class SceneReaderErrors : public ::testing::TestWithParam<BadScene> {};
 
 TEST_P(SceneReaderErrors, NameFileLineAndWhatWasExpected) {
