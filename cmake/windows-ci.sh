@@ -10,14 +10,17 @@
 #   5. plix-sandbox play of the default scene with a particle cache, Linux
 #      build (build-winref) and Windows build: the saved scene byte-identical,
 #      the caches equal but for position bits within the stated bound
-#   6. the distribution zip (CPack) with plix6.p, the user guide and examples
+#   6. the values that rest on the C library's cosine and sine (whole-degree
+#      cos and sin, launch velocities), both builds: the largest difference
+#   7. the distribution zip (CPack) with plix6.p, the user guide and examples
 #
 # Exits non-zero on the first failure. Needs the Debian packages
 # g++-mingw-w64-x86-64-posix, binutils-mingw-w64-x86-64, wine, wine64 (and
 # what the Linux build needs); missing ones are installed with apt-get.
 #
 # Environment: PLIX_WIN_BUILD, PLIX_WINREF_BUILD (build folders),
-# PLIX_JOBS (default 2), PLIX_POSITION_BOUND_ULPS (default 4).
+# PLIX_JOBS (default 2), PLIX_POSITION_BOUND_ULPS (default 4: ulp of a
+# frame's extent), PLIX_LAUNCH_BOUND_ULPS (default 4: ulp of each value).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -25,6 +28,7 @@ win=${PLIX_WIN_BUILD:-build-win}
 ref=${PLIX_WINREF_BUILD:-build-winref}
 jobs=${PLIX_JOBS:-2}
 bound=${PLIX_POSITION_BOUND_ULPS:-4}
+launch_bound=${PLIX_LAUNCH_BOUND_ULPS:-4}
 objdump=x86_64-w64-mingw32-objdump
 step() { printf '\n== windows: %s\n' "$*"; }
 fail() { printf 'windows-ci: FAILED: %s\n' "$*" >&2; exit 1; }
@@ -78,8 +82,8 @@ step "validate plix6.p under wine"
 wine_run ./plix-sandbox.exe validate plix6.p | tr -d '\r'
 
 step "play the default scene: Linux build in $ref"
-cmake -S . -B "$ref" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIX_BUILD_TESTS=OFF -DPLIX_BUILD_BENCH=OFF >/dev/null
-cmake --build "$ref" -j"$jobs" --target plix-sandbox plix6
+cmake -S . -B "$ref" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIX_BUILD_BENCH=OFF >/dev/null
+cmake --build "$ref" -j"$jobs" --target plix-sandbox plix6 plix_launch_values
 rm -rf "$ref/ci-play" "$win/ci-play"
 "$ref/plix-sandbox" play --out "$ref/ci-play" --cache ply --preview none --no-progress
 
@@ -94,8 +98,14 @@ for s in $ref_scenes; do
   cmp "$ref/ci-play/$s" "$win/ci-play/$s" || fail "saved scene $s differs between Linux and Windows"
   echo "saved scene $s: byte-identical ($(wc -c <"$ref/ci-play/$s") bytes)"
 done
-"${CXX:-g++}" -std=c++20 -O2 -o "$ref/compare_caches" cmake/windows/compare_caches.cpp
-"$ref/compare_caches" "$ref/ci-play" "$win/ci-play" "$bound" || fail "particle caches differ beyond the bound"
+"${CXX:-g++}" -std=c++20 -O2 -o "$ref/compare_runs" cmake/windows/compare_runs.cpp
+"$ref/compare_runs" caches "$ref/ci-play" "$win/ci-play" "$bound" || fail "particle caches differ beyond the bound"
+
+step "values from cosine and sine, both builds"
+"$ref/tests/crossbuild/plix_launch_values" >"$ref/ci-play/launch-values.txt"
+wine_run ./tests/crossbuild/plix_launch_values.exe >"$win/ci-play/launch-values.txt"
+"$ref/compare_runs" values "$ref/ci-play/launch-values.txt" "$win/ci-play/launch-values.txt" "$launch_bound" ||
+  fail "launch values differ beyond the bound"
 
 step "distribution zip"
 (cd "$win" && cpack -G ZIP >/dev/null)

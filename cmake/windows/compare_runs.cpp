@@ -1,20 +1,26 @@
-// Compares two particle caches of the same scene, written by plix-sandbox on
-// two systems (DIR/cache/frame_NNNNNN.ply, binary little-endian PLY):
+// Compares the results of two builds (Linux, and Windows under wine):
 //
-//   compare_caches REFERENCE_DIR OTHER_DIR [POSITION_BOUND]
+//   compare_runs caches REFERENCE_DIR OTHER_DIR [POSITION_BOUND]
+//   compare_runs values REFERENCE_FILE OTHER_FILE [BOUND]
 //
-// The same frame files, byte-identical headers, and equal values for every
-// property but the position: effect, index, age and parked must be the same
-// bits. A position coordinate may differ by at most POSITION_BOUND units in
-// the last place of the frame's extent (default 0), the largest coordinate
-// magnitude of the sparks in flight in that frame: a position is a sum of the
-// object's place and the spark's flight, each of about that size, so a last
-// bit that differs in one of the terms shows up as a fraction of an ulp of the
-// extent, however small the sum comes out (where the terms nearly cancel, the
-// same difference is many ulps of the sum itself; that is reported too).
+// caches: two particle caches of the same scene written by plix-sandbox play
+// (DIR/cache/frame_NNNNNN.ply, binary little-endian PLY). The same frame
+// files, byte-identical headers, and equal values for every property but the
+// position: effect, index, age and parked must be the same bits. A position
+// coordinate may differ by at most POSITION_BOUND units in the last place of
+// the frame's extent (default 0), the largest coordinate magnitude of the
+// sparks in flight in that frame: a position is the sum of the object's place
+// and the spark's flight, each of about that size, so a last bit that differs
+// in one of the terms shows up as a fraction of an ulp of the extent, however
+// small the sum comes out (where the terms nearly cancel, the same difference
+// is many ulps of the sum itself; that is reported too).
+//
+// values: two listings of lines "LABEL INDEX HEX..." (doubles as their bits,
+// from plix_launch_values). Labels and indices must match; each value may
+// differ by at most BOUND units in its own last place (default 0).
 //
 // Prints the largest differences found, where they are, and exits non-zero
-// when anything is outside the bound.
+// when anything is outside its bound.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -143,23 +149,17 @@ std::vector<std::string> frameFiles(const fs::path &dir) {
     return names;
 }
 
-} // namespace
+int faults = 0;
+void fault(const std::string &text) {
+    if (++faults <= 20) std::fprintf(stderr, "compare_runs: %s\n", text.c_str());
+}
 
-int main(int argc, char **argv) {
-    if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: compare_caches REFERENCE_DIR OTHER_DIR [POSITION_BOUND]\n");
-        return 2;
-    }
-    const fs::path refDir = fs::path(argv[1]) / "cache", otherDir = fs::path(argv[2]) / "cache";
-    const double bound = argc == 4 ? std::strtod(argv[3], nullptr) : 0.0;
-    int faults = 0;
-    auto fault = [&faults](const std::string &text) {
-        if (++faults <= 20) std::fprintf(stderr, "compare_caches: %s\n", text.c_str());
-    };
+int compareCaches(const fs::path &refRoot, const fs::path &otherRoot, double bound) {
+    const fs::path refDir = refRoot / "cache", otherDir = otherRoot / "cache";
 
     const std::vector<std::string> names = frameFiles(refDir);
     if (names.empty()) {
-        std::fprintf(stderr, "compare_caches: no frame files in %s\n", refDir.string().c_str());
+        std::fprintf(stderr, "compare_runs: no frame files in %s\n", refDir.string().c_str());
         return 1;
     }
     if (frameFiles(otherDir) != names) fault("the two caches do not hold the same frame files");
@@ -226,6 +226,90 @@ int main(int argc, char **argv) {
         std::printf("  largest in ulp of the value itself: %llu at %s\n",
                     static_cast<unsigned long long>(largestOfValue), whereOfValue.c_str());
     }
-    if (faults) std::fprintf(stderr, "compare_caches: %d difference(s) outside the bound\n", faults);
     return faults ? 1 : 0;
+}
+
+std::vector<std::string> readLines(const fs::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fault("cannot read " + path.string());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+int compareValues(const fs::path &refFile, const fs::path &otherFile, std::uint64_t bound) {
+    const std::vector<std::string> a = readLines(refFile), b = readLines(otherFile);
+    if (a.empty() || a.size() != b.size()) {
+        fault("the listings do not have the same number of lines (" + std::to_string(a.size()) + " and " +
+              std::to_string(b.size()) + ")");
+        return 1;
+    }
+    struct Kind {
+        std::uint64_t values = 0, differing = 0, largest = 0;
+        std::vector<std::string> examples;
+    };
+    std::map<std::string, Kind> kinds;
+    std::vector<std::string> order;
+    for (std::size_t n = 0; n < a.size(); ++n) {
+        std::istringstream la(a[n]), lb(b[n]);
+        std::string labelA, labelB, indexA, indexB;
+        la >> labelA >> indexA;
+        lb >> labelB >> indexB;
+        if (labelA != labelB || indexA != indexB) {
+            fault("line " + std::to_string(n + 1) + ": '" + labelA + " " + indexA + "' against '" + labelB + " " +
+                  indexB + "'");
+            return 1;
+        }
+        if (!kinds.count(labelA)) order.push_back(labelA);
+        Kind &kind = kinds[labelA];
+        for (int column = 0;; ++column) {
+            std::string ha, hb;
+            const bool moreA = static_cast<bool>(la >> ha), moreB = static_cast<bool>(lb >> hb);
+            if (moreA != moreB) {
+                fault("line " + std::to_string(n + 1) + ": not the same number of values");
+                break;
+            }
+            if (!moreA) break;
+            const double va = std::bit_cast<double>(std::strtoull(ha.c_str(), nullptr, 16));
+            const double vb = std::bit_cast<double>(std::strtoull(hb.c_str(), nullptr, 16));
+            ++kind.values;
+            const std::uint64_t ulps = ulpsApart(va, vb);
+            if (ulps == 0) continue;
+            ++kind.differing;
+            kind.largest = std::max(kind.largest, ulps);
+            const std::string where = labelA + " " + indexA + " value " + std::to_string(column) + ": " + number(va) +
+                                      " and " + number(vb) + " (" + std::to_string(ulps) + " ulp)";
+            if (kind.examples.size() < 6) kind.examples.push_back(where);
+            if (ulps > bound) fault(where + ", bound " + std::to_string(bound));
+        }
+    }
+    for (const std::string &label : order) {
+        const Kind &kind = kinds[label];
+        std::printf("%s: %llu of %llu values differ", label.c_str(), static_cast<unsigned long long>(kind.differing),
+                    static_cast<unsigned long long>(kind.values));
+        if (kind.differing) std::printf(", largest by %llu ulp (bound %llu)", static_cast<unsigned long long>(kind.largest),
+                                        static_cast<unsigned long long>(bound));
+        std::printf("\n");
+        for (const std::string &example : kind.examples) std::printf("  %s\n", example.c_str());
+        if (kind.differing > kind.examples.size()) std::printf("  ...\n");
+    }
+    return faults ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if ((mode != "caches" && mode != "values") || argc < 4 || argc > 5) {
+        std::fprintf(stderr, "usage: compare_runs caches REFERENCE_DIR OTHER_DIR [POSITION_BOUND]\n"
+                             "       compare_runs values REFERENCE_FILE OTHER_FILE [BOUND]\n");
+        return 2;
+    }
+    const int result = mode == "caches" ? compareCaches(argv[2], argv[3], argc == 5 ? std::strtod(argv[4], nullptr) : 0.0)
+                                        : compareValues(argv[2], argv[3], argc == 5 ? std::strtoull(argv[4], nullptr, 10) : 0);
+    if (faults) std::fprintf(stderr, "compare_runs: %d difference(s) outside the bound\n", faults);
+    return result;
 }
