@@ -128,41 +128,70 @@ void expectSameSparks(const SparkSettings &got, const SparkSettings &want) {
     }
 }
 
+// Runs the frames on both and compares everything after each one.
+void expectFramesMatch(const FrameCase &c, const std::vector<int32_t> &frames) {
+    SCOPED_TRACE(::testing::Message() << "count " << c.count << ", rate " << c.birthRate
+                                      << ", recycle " << c.recycle << ", start " << c.startFrame);
+    Instance got(c), want(c);
+    randomiseVelocities(got.inst.sparks);
+    randomiseLifetimes(got.inst.sparks);
+    for (size_t i = 0; i < got.points.size(); ++i) want.points[i] = got.points[i];
+    int round = 0;
+    for (int32_t frame : frames) {
+        // Times at 30 and at 25 frames per second, and an odd one.
+        const double time = round % 3 == 0 ? frame / 30.0 : round % 3 == 1 ? frame / 25.0 : -0.0;
+        ++round;
+        std::vector<HostCall> calls;
+        FakeHost::log = &calls;
+        newTime(&got.inst, frame, time);
+        FakeHost::log = nullptr;
+        const std::vector<HostCall> wanted = literalFrame(want.inst.sparks, frame, time);
+        ASSERT_EQ(calls.size(), wanted.size()) << "frame " << frame;
+        for (size_t k = 0; k < calls.size(); ++k)
+            ASSERT_TRUE(calls[k] == wanted[k]) << "host call " << k << " of frame " << frame;
+        expectSameSparks(got.inst.sparks, want.inst.sparks);
+        if (::testing::Test::HasFatalFailure()) return;
+        // The evaluate calls hand out the positions in order, the last one
+        // again past the end.
+        for (int32_t k = 0; k < c.count + 2; ++k) {
+            DisplacementAccess access{};
+            evaluate(&got.inst, &access);
+            // No spark at all: the parking position.
+            const double *expected = c.count == 0 ? want.inst.sparks.avoidPos
+                                                  : want.points[std::min(k, c.count - 1)].pos;
+            ASSERT_EQ(0, std::memcmp(access.newPos, expected, sizeof access.newPos)) << k;
+        }
+    }
+}
+
 TEST(PerfSimulation, FramesMatchLiteralSimulationCallForCall) {
     FakeHost host;
+    const std::vector<int32_t> frames(std::begin(kFrames), std::end(kFrames));
     for (const FrameCase &c : kCases) {
-        SCOPED_TRACE(::testing::Message() << "count " << c.count << ", rate " << c.birthRate
-                                          << ", recycle " << c.recycle << ", start " << c.startFrame);
-        Instance got(c), want(c);
-        randomiseVelocities(got.inst.sparks);
-        randomiseLifetimes(got.inst.sparks);
-        for (size_t i = 0; i < got.points.size(); ++i) want.points[i] = got.points[i];
-        int round = 0;
-        for (int32_t frame : kFrames) {
-            // Times at 30 and at 25 frames per second, and an odd one.
-            const double time = round % 3 == 0 ? frame / 30.0 : round % 3 == 1 ? frame / 25.0 : -0.0;
-            ++round;
-            std::vector<HostCall> calls;
-            FakeHost::log = &calls;
-            newTime(&got.inst, frame, time);
-            FakeHost::log = nullptr;
-            const std::vector<HostCall> wanted = literalFrame(want.inst.sparks, frame, time);
-            ASSERT_EQ(calls.size(), wanted.size()) << "frame " << frame;
-            for (size_t k = 0; k < calls.size(); ++k)
-                ASSERT_TRUE(calls[k] == wanted[k]) << "host call " << k << " of frame " << frame;
-            expectSameSparks(got.inst.sparks, want.inst.sparks);
-            if (HasFatalFailure()) return;
-            // The evaluate calls hand out the positions in order, the last
-            // one again past the end.
-            for (int32_t k = 0; k < c.count + 2; ++k) {
-                DisplacementAccess access{};
-                evaluate(&got.inst, &access);
-                // No spark at all: the parking position.
-                const double *expected = c.count == 0 ? want.inst.sparks.avoidPos
-                                                      : want.points[std::min(k, c.count - 1)].pos;
-                ASSERT_EQ(0, std::memcmp(access.newPos, expected, sizeof access.newPos)) << k;
-            }
-        }
+        expectFramesMatch(c, frames);
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST(PerfSimulation, RandomSettingsMatchLiteralSimulation) {
+    FakeHost host;
+    uint32_t pick = 2024;
+    auto next = [&pick] { return pick = pick * 1664525u + 1013904223u; };
+    for (int round = 0; round < 120; ++round) {
+        FrameCase c;
+        c.count = static_cast<int32_t>(next() % 600);
+        c.birthRate = static_cast<int32_t>(next() % 1201) - 600;
+        c.recycle = static_cast<int32_t>(next() % 3);
+        c.startFrame = static_cast<int32_t>(next() % 101) - 50;
+        c.ageMin = static_cast<int32_t>(next() % 81) - 10;
+        c.ageMax = static_cast<int32_t>(next() % 81) - 10;
+        c.v0Min = static_cast<int32_t>(next() % 1001) / 100.0;
+        c.v0Max = static_cast<int32_t>(next() % 1001) / 100.0;
+        c.gravity = static_cast<int32_t>(next() % 2001) / 100.0 - 10.0;
+        std::vector<int32_t> frames;
+        for (int k = 0; k < 6; ++k) frames.push_back(static_cast<int32_t>(next() % 700) - 60);
+        expectFramesMatch(c, frames);
+        if (HasFatalFailure()) return;
     }
 }
 
