@@ -1,17 +1,19 @@
 #!/bin/sh
 # Runs a Windows program of the cross build under wine, headless, in a private
 # prefix: wine-run.sh PREFIX PROGRAM.exe [ARGS...]
-# The prefix is created on first use (wineboot takes a while the first time).
+# The prefix is made on first use (wineboot takes a while the first time);
+# a lock keeps programs started side by side (ctest -j) from making it twice.
 set -e
 prefix=$1
 shift
 mkdir -p "$prefix"
-export WINEPREFIX="$(cd "$prefix" && pwd)"
+WINEPREFIX="$(cd "$prefix" && pwd)"
+export WINEPREFIX
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot --init >/dev/null 2>&1 || true
-  wineserver -w 2>/dev/null || true
+  flock "$WINEPREFIX/.made.lock" sh -c \
+    'test -f "$WINEPREFIX/system.reg" || { wineboot --init >/dev/null 2>&1; } || true'
 fi
 exec wine "$@"

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "host/abi_layout.h" // the records read here have the module's layout, on every system
+
 namespace plix::standin {
 namespace {
 
