@@ -16,7 +16,6 @@ find_program(CMAKE_CXX_COMPILER NAMES ${PLIX_MINGW_TRIPLET}-g++-posix REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${PLIX_MINGW_TRIPLET}-windres)
 find_program(CMAKE_AR NAMES ${PLIX_MINGW_TRIPLET}-gcc-ar-posix ${PLIX_MINGW_TRIPLET}-ar)
 find_program(CMAKE_RANLIB NAMES ${PLIX_MINGW_TRIPLET}-gcc-ranlib-posix ${PLIX_MINGW_TRIPLET}-ranlib)
-find_program(PLIX_MINGW_OBJDUMP NAMES ${PLIX_MINGW_TRIPLET}-objdump)
 
 # Libraries, headers and packages come from the cross sysroot only; build
 # tools come from the build machine.
