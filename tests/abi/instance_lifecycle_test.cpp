@@ -115,7 +115,9 @@ TEST_F(InstanceLifecycle, DestroyingTheSourceOfACopyLeavesTheDestinationWhole) {
     void *destination = create(itemId(2), 2);
     load(source, changedSettings);
     effect.copy(destination, source);
+    host.calls().clear();
     destroy(source);
+    EXPECT_TRUE(host.calls().calls().empty()) << "the particle system is left to the host";
     const FrameOutput out = frame(destination, itemId(2), 2, 0, 0.0);
     // Frame 0 is before the copied start frame 3: both sparks parked at the copied position.
     EXPECT_EQ(out.evaluated, std::vector<Vec3>(2, Vec3{1.5, -2.5, 4.0}));

@@ -1,5 +1,7 @@
 // Launch data through the binary interface: the two-point example from a
 // fresh thread, and one random sequence per thread.
+#include <latch>
+
 #include "module_fixture.h"
 #include "spark_model.h"
 
@@ -46,27 +48,40 @@ TEST_F(Launch, OnePointExampleHasLifetimeTen) {
 TEST_F(Launch, EachThreadDrawsItsOwnSequence) {
     const int n = 10;
     std::vector<SceneObject> objects;
-    for (std::uintptr_t k = 1; k <= 4; ++k) {
+    for (std::uintptr_t k = 1; k <= 5; ++k) {
         objects.push_back(movingObject(itemId(20 + k), n));
         host.addObject(objects.back());
     }
-    auto createOn = [&](int k) { return adopt(effect.create(objects[static_cast<size_t>(k)].item)); };
+    auto createOn = [&](int k) { return effect.create(objects[static_cast<size_t>(k)].item); };
     auto framePositions = [&](void *instance, int k) {
         return frame(instance, objects[static_cast<size_t>(k)].item, n, 12, 12 / 30.0);
     };
 
-    // Thread A creates two instances, thread B one: B's equals A's first.
-    auto [a1, a2] = onFreshThread([&] { return std::pair{createOn(0), createOn(1)}; });
-    void *b1 = onFreshThread([&] { return createOn(2); });
+    // Threads A and B start together; A creates two instances, B one: B's
+    // equals A's first however their draws interleave.
+    void *a1 = nullptr, *a2 = nullptr, *b1 = nullptr;
+    std::latch start(2);
+    std::thread a([&] {
+        start.arrive_and_wait();
+        a1 = createOn(0);
+        a2 = createOn(1);
+    });
+    std::thread b([&] {
+        start.arrive_and_wait();
+        b1 = createOn(2);
+    });
+    a.join();
+    b.join();
+    for (void *instance : {a1, a2, b1}) ASSERT_NE(adopt(instance), nullptr);
     // The main thread's draws in between do not disturb a fresh thread either.
-    adopt(effect.create(objects[3].item));
-    void *c1 = onFreshThread([&] { return createOn(3); });
+    adopt(createOn(4));
+    void *c1 = adopt(onFreshThread([&] { return createOn(3); }));
 
     const FrameOutput first = framePositions(a1, 0);
     EXPECT_NE(framePositions(a2, 1).evaluated, first.evaluated);
-    // Same sparks on objects at different places: compare the age values,
-    // which depend only on the lifetimes drawn.
-    EXPECT_EQ(framePositions(b1, 2).ages, first.ages);
+    // Every object moves alike, so the same sparks give the same frame.
+    EXPECT_EQ(framePositions(b1, 2).evaluated, first.evaluated);
+    EXPECT_EQ(framePositions(c1, 3).evaluated, first.evaluated);
     EXPECT_EQ(framePositions(c1, 3).ages, first.ages);
 
     // And both are the seed's sequence.

@@ -22,8 +22,8 @@ enum class CallKind : std::uint8_t {
     ParticleAttach,  // 7: system, item
     ParticleBuffer,  // 11: system, code = buffer flag, buffer = result
     ParticleSet,     // 15: buffer, index, code = buffer flag, floats / byte = data
-    PanelCreate,     // "LWXPanel" 2: code = kind, panel = result
-    PanelDescribe,   // 4: panel
+    PanelCreate,     // "LWXPanel" 2: code = kind, pointer = control table, panel = result
+    PanelDescribe,   // 4: panel, pointer = data table
     PanelHint,       // 7: panel, id, pointer = instance
     PanelUserData,   // 9: panel, id, pointer = address handed over, instance = value read through it
     PanelInstance,   // 10: panel, pointer = instance
@@ -39,7 +39,7 @@ struct HostCall {
     void *system = nullptr;    // particle system
     void *buffer = nullptr;    // particle buffer
     void *panel = nullptr;     // panel
-    void *pointer = nullptr;   // instance or address handed over, or the lookup's result
+    void *pointer = nullptr;   // instance, table or address handed over, or the lookup's result
     void *instance = nullptr;  // PanelUserData: instance read through the address
     int code = 0;              // parameter code, buffer flag(s), panel kind, lookup use code
     unsigned int id = 0;       // panel identifier

@@ -44,7 +44,7 @@ public:
 
     // ---- what a test or the sandbox reads --------------------------------
     const ParticleSystemState *find(const void *system) const;
-    // The system most recently attached to `item`, or null.
+    // The newest system whose last attach named `item`, or null.
     const ParticleSystemState *attachedTo(const void *item) const;
     std::size_t systemCount() const { return systems_.size(); }
     // Systems in order of creation.
