@@ -35,9 +35,18 @@ struct ChildOptions {
 
 constexpr int usageError = 2;
 
+// Ends the command with an exit code. CLI11's App::exit returns the code of an
+// error named "RuntimeError" without printing anything; this one is not a
+// ParseError, so a program that maps wrong command lines to its own exit code
+// passes the command's code on unchanged.
+class CommandExit : public CLI::Error {
+public:
+    explicit CommandExit(int code) : CLI::Error("RuntimeError", "command ended", code) {}
+};
+
 [[noreturn]] void stop(const std::string &message, int code) {
     if (!message.empty()) std::cerr << "plix-sandbox validate: " << message << '\n';
-    throw CLI::RuntimeError(code);
+    throw CommandExit(code);
 }
 
 void listChecks() {
@@ -90,7 +99,7 @@ void runValidate(ValidateOptions &options) {
     if (!options.json.empty() && !writeJsonReport(options.json, settings.modulePath, settings.seed, outcomes, error))
         stop(error, usageError);
     for (const CheckOutcome &outcome : outcomes)
-        if (outcome.status != CheckStatus::Pass) throw CLI::RuntimeError(1);
+        if (outcome.status != CheckStatus::Pass) throw CommandExit(1);
 }
 
 } // namespace
@@ -107,9 +116,12 @@ void addValidateCommand(CLI::App &app) {
                     options->seedGiven = true;
                 },
                 "Seed of the randomised checks; the same seed replays them exactly (default: a new one, printed)");
-    validate->add_option("--only", options->only, "Run only these checks (names as --list shows them)")
-        ->delimiter(',');
-    validate->add_option("--exclude", options->exclude, "Leave these checks out")->delimiter(',');
+    validate->add_option("--only", options->only, "Run only these checks: NAME[,NAME...] as --list shows them")
+        ->delimiter(',')
+        ->allow_extra_args(false);
+    validate->add_option("--exclude", options->exclude, "Leave these checks out: NAME[,NAME...]")
+        ->delimiter(',')
+        ->allow_extra_args(false);
     validate->add_option("--json", options->json, "Also write a machine-readable report to this file");
     validate->add_option("--timeout", options->timeout, "Seconds a check may run before it is stopped")
         ->capture_default_str()
@@ -128,6 +140,6 @@ void addValidateCommand(CLI::App &app) {
     check->add_option("--seed", child->seed)->required();
     check->callback([child] {
         const int code = runCheckInChild(child->check, child->module, child->seed);
-        if (code != 0) throw CLI::RuntimeError(code);
+        if (code != 0) throw CommandExit(code);
     });
 }
