@@ -19,7 +19,8 @@ namespace {
 
 constexpr const char *programHelp =
     "plix-sandbox: a stand-in for the animation host. It loads the spark effect module (plix6.p) through its "
-    "exported descriptor, as the host does, plays scenes with it and shows the sparks.";
+    "exported descriptor, as the host does, plays scenes with it and shows the sparks.\n"
+    "Exit codes: 0 done, 1 the command failed (the message says why), 2 a wrong command line.";
 
 constexpr const char *sceneHelp = R"(
 Scene files are plain text, one statement a line, '#' starts a comment:
@@ -127,7 +128,11 @@ int runSandbox(int argc, char **argv) {
 #endif
     try {
         app.parse(argc, argv);
-    } catch (const CLI::ParseError &error) {
+    } catch (const CLI::RuntimeError &error) { // a command's own exit code
+        return app.exit(error);
+    } catch (const CLI::ParseError &error) { // help and version (0), or a wrong command line (2)
+        return app.exit(error) == 0 ? 0 : 2;
+    } catch (const CLI::Error &error) { // a command's own exit code (validate)
         return app.exit(error);
     }
     return result;

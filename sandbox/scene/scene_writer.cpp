@@ -19,7 +19,11 @@ std::string meshReference(const SceneObject &object, const std::filesystem::path
     const std::filesystem::path relative =
         std::filesystem::relative(absoluteMesh, std::filesystem::absolute(outputFolder, ec), ec);
     if (ec || relative.empty()) return absoluteMesh.generic_string();
-    return relative.generic_string();
+    // Near the output folder a relative path keeps scene and mesh movable
+    // together; far from it, an absolute path reads better.
+    int levelsUp = 0;
+    for (const auto &part : relative) levelsUp += part == ".." ? 1 : 0;
+    return levelsUp <= 2 ? relative.generic_string() : absoluteMesh.generic_string();
 }
 
 void writeKeys(std::ostream &out, const char *keyword, const std::vector<Key> &keys) {

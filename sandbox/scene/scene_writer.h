@@ -10,7 +10,8 @@
 namespace plix::scene {
 
 // Mesh paths are written relative to `outputFolder`, where the text will be
-// stored, so that the saved scene finds its meshes from there.
+// stored, so that the saved scene finds its meshes from there (absolute when
+// the mesh lies more than two folders up from it).
 std::string writeSceneText(const Scene &scene, const std::filesystem::path &outputFolder);
 
 } // namespace plix::scene
