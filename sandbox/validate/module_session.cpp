@@ -25,8 +25,8 @@ standin::Axes movingAxes(double time) {
 
 ModuleSession::ModuleSession(const std::string &modulePath, bool activateEffect) {
     host.calls().setRecording(false);
-    expect(module.open(modulePath), "the module does not load: ", standin::describe(module.error()), " (",
-           module.errorText(), ")");
+    const bool opened = module.open(modulePath); // before the message reads the error
+    expect(opened, "the module does not load: ", standin::describe(module.error()), " (", module.errorText(), ")");
     if (!activateEffect) return;
     const int result = effect.activate(PLIX_INTERFACE_VERSION);
     expect(result == PLIX_ACTIVATE_OK, "activating the effect at version 4 returned ", result);

@@ -138,6 +138,21 @@ TEST(ValidateCommand, RefusesUnknownChecksAndMissingModules) {
     EXPECT_FALSE(missing.report.is_object());
 }
 
+TEST(ValidateCommand, AFileThatIsNoModuleFailsEveryCheckWithoutACrash) {
+    const fs::path notModule = fs::path(testing::TempDir()) / "not_a_module.p";
+    std::ofstream(notModule) << "PLIX_START\nPLIX_END\n";
+    const ValidateRun run = runValidate(notModule.string(), {"--seed", "1"}, "not_a_module");
+    EXPECT_EQ(run.child.exitCode, 1);
+    ASSERT_TRUE(run.report.is_object()) << run.child.err;
+    for (const auto &check : run.report["checks"]) {
+        EXPECT_EQ(check["status"], "fail") << check["name"];
+        if (check["name"] != "exports") {
+            EXPECT_NE(check["message"].get<std::string>().find("does not load"), std::string::npos) << check["message"];
+        }
+    }
+    EXPECT_EQ(run.report["passed"], 0);
+}
+
 TEST(ValidateCommand, ListsEveryCheck) {
     const plix::platform::ChildResult list = plix::platform::runChild(PLIX_SANDBOX_PROGRAM, {"validate", "--list"});
     EXPECT_EQ(list.exitCode, 0);
