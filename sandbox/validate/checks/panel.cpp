@@ -4,11 +4,11 @@
 // bounds sorted; the saved block keeps them as entered).
 #include <cmath>
 #include <cstdlib>
-#include <optional>
 
 #include "checks/checks.h"
 #include "module_session.h"
 #include "panel_controls.h"
+#include "settings_model.h"
 
 namespace plix::validate {
 namespace {
@@ -18,69 +18,6 @@ using standin::PanelValue;
 void *const untouched = reinterpret_cast<void *>(static_cast<std::uintptr_t>(0x5EA1ED00));
 constexpr int edits = 240;
 constexpr int editsBetweenSaves = 16;
-
-// The settings as the module should store them.
-struct Stored {
-    double v0Min = 1.0, v0Max = 4.0;
-    int spreadMin = 0, spreadMax = 180, ageMin = 10, ageMax = 60;
-    double gravity = 9.8;
-    int recycle = 1, birthRate = 60, startFrame = 0;
-    Vec3 avoid{-100.0, -100.0, 0.0};
-
-    void enter(std::string_view id, const PanelValue &value) {
-        const auto real = [&] { return std::get<double>(value); };
-        const auto whole = [&] { return std::get<int>(value); };
-        if (id == "vmin") v0Min = real();
-        else if (id == "vmax") v0Max = real();
-        else if (id == "spmn") spreadMin = whole();
-        else if (id == "spmx") spreadMax = whole();
-        else if (id == "agmn") ageMin = whole();
-        else if (id == "agmx") ageMax = whole();
-        else if (id == "grav") gravity = real();
-        else if (id == "recy") recycle = whole();
-        else if (id == "rate") birthRate = whole();
-        else if (id == "sprk") startFrame = whole();
-        else if (id == "avoi") avoid = std::get<Vec3>(value);
-    }
-
-    // What the control shows; nothing to check where the module may choose.
-    std::optional<PanelValue> shown(std::string_view id) const {
-        if (id == "vmin") {
-            if (v0Min >= v0Max) return v0Max;
-            if (v0Min > 0.0) return v0Min;
-            return std::nullopt;
-        }
-        if (id == "vmax") return v0Min < v0Max ? v0Max : v0Min;
-        if (id == "spmn") return spreadMax > spreadMin ? spreadMin : spreadMax;
-        if (id == "spmx") return spreadMin > spreadMax ? spreadMin : spreadMax;
-        if (id == "agmn") return ageMax > ageMin ? ageMin : ageMax;
-        if (id == "agmx") return ageMin > ageMax ? ageMin : ageMax;
-        if (id == "grav") return gravity;
-        if (id == "recy") return recycle;
-        if (id == "rate") return birthRate;
-        if (id == "sprk") return startFrame;
-        if (id == "avoi") return avoid;
-        return PanelValue{}; // 'lkag': no value
-    }
-
-    // The value the block should carry for a keyword.
-    double inBlock(std::string_view keyword) const {
-        if (keyword == "V0Min") return v0Min;
-        if (keyword == "V0Max") return v0Max;
-        if (keyword == "AgeMin") return ageMin;
-        if (keyword == "AgeMax") return ageMax;
-        if (keyword == "Gravity") return gravity;
-        if (keyword == "START_F") return startFrame;
-        if (keyword == "Birth") return birthRate;
-        if (keyword == "ReCycle") return recycle;
-        if (keyword == "SpreadMin") return spreadMin;
-        if (keyword == "SpreadMax") return spreadMax;
-        if (keyword == "AvoidX") return avoid.x;
-        if (keyword == "AvoidY") return avoid.y;
-        if (keyword == "AvoidZ") return avoid.z;
-        return std::nan("");
-    }
-};
 
 std::string show(const PanelValue &value) {
     if (const double *d = std::get_if<double>(&value)) return text(*d);
@@ -114,7 +51,7 @@ void checkTables(void *instance, const standin::PanelState &panel) {
     expect(userData, "the toolkit was not handed 'plix' with the address of a variable holding the instance");
 }
 
-void compareShown(const standin::PanelToolkit &toolkit, const void *panel, const Stored &stored,
+void compareShown(const standin::PanelToolkit &toolkit, const void *panel, const SettingsModel &stored,
                   const std::string &after) {
     for (const ControlSpec &control : panelControls) {
         const std::optional<PanelValue> expected = stored.shown(control.idText);
@@ -125,7 +62,7 @@ void compareShown(const standin::PanelToolkit &toolkit, const void *panel, const
     }
 }
 
-void compareBlock(const std::vector<std::string> &block, const Stored &stored, const std::string &after) {
+void compareBlock(const std::vector<std::string> &block, const SettingsModel &stored, const std::string &after) {
     for (const std::string &line : block) {
         const std::size_t space = line.find(' ');
         if (space == std::string::npos) continue;
@@ -190,7 +127,7 @@ std::string checkPanel(CheckContext &context) {
     expect(panel != nullptr, "the panel handed back is not the one the toolkit made");
     checkTables(instance, *panel);
 
-    Stored stored;
+    SettingsModel stored;
     compareShown(toolkit, panelHandle, stored, "creation");
     std::string last = "creation";
     for (int e = 1; e <= edits; ++e) {
