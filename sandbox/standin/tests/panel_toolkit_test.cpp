@@ -2,6 +2,8 @@
 // of its own: one control per data type and one without a value.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "host/slots.hpp"
 #include "plix/standin/standin_host.h"
 
@@ -65,13 +67,13 @@ protected:
         slotEntry<XPanelHintFunc>(xpanel, 7)(panel, 0, &settings);
         void *holder = &settings;
         slotEntry<XPanelUserDataFunc>(xpanel, 9)(panel, PLIX_ID4('p', 'l', 'i', 'x'), &holder);
-        holderAddress = &holder; // gone after build: the toolkit must have copied it
+        holderAddress = reinterpret_cast<std::uintptr_t>(&holder); // gone after build: the toolkit must have copied it
         return panel;
     }
 
     StandinHost host;
     Settings settings;
-    void *const *holderAddress = nullptr;
+    std::uintptr_t holderAddress = 0; // an address only, never read through
 };
 
 TEST_F(PanelToolkitTest, KeepsTablesCallbacksAndInstance) {
@@ -89,7 +91,7 @@ TEST_F(PanelToolkitTest, KeepsTablesCallbacksAndInstance) {
     EXPECT_EQ(state->hints[0], (std::pair<unsigned int, void *>{0u, &settings}));
     ASSERT_EQ(state->userData.size(), 1u);
     EXPECT_EQ(state->userData[0].id, PLIX_ID4('p', 'l', 'i', 'x'));
-    EXPECT_EQ(state->userData[0].address, holderAddress);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(state->userData[0].address), holderAddress);
     EXPECT_EQ(state->userData[0].valueAtCall, &settings);
 
     std::vector<CallKind> kinds;
