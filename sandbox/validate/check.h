@@ -24,21 +24,16 @@ public:
 };
 
 // Joins the arguments as text, the way a stream prints them.
-template <class... Parts>
-std::string text(const Parts &...parts) {
+template <class... Parts> std::string text(const Parts &...parts) {
     std::ostringstream out;
     out.precision(17);
     (out << ... << parts);
     return out.str();
 }
 
-template <class... Parts>
-[[noreturn]] void fail(const Parts &...parts) {
-    throw CheckFailure(text(parts...));
-}
+template <class... Parts> [[noreturn]] void fail(const Parts &...parts) { throw CheckFailure(text(parts...)); }
 
-template <class... Parts>
-void expect(bool condition, const Parts &...parts) {
+template <class... Parts> void expect(bool condition, const Parts &...parts) {
     if (!condition) fail(parts...);
 }
 

@@ -17,8 +17,8 @@ std::string oneLine(std::string message) {
 }
 
 int report(bool passed, const std::string &message) {
-    std::printf("\n%.*s%s %s\n", static_cast<int>(resultMarker.size()), resultMarker.data(),
-                passed ? "pass" : "fail", oneLine(message).c_str());
+    std::printf("\n%.*s%s %s\n", static_cast<int>(resultMarker.size()), resultMarker.data(), passed ? "pass" : "fail",
+                oneLine(message).c_str());
     std::fflush(stdout);
     if (!passed) std::_Exit(childFailed);
     return childPassed;

@@ -76,8 +76,7 @@ CheckOutcome judgeEnd(const std::string &name, const platform::ChildResult &chil
         return outcome;
     case platform::ChildOutcome::TimedOut:
         outcome.status = CheckStatus::Timeout;
-        outcome.message = "still running after " + std::to_string(static_cast<long>(timeoutSeconds)) +
-                          " s; stopped";
+        outcome.message = "still running after " + std::to_string(static_cast<long>(timeoutSeconds)) + " s; stopped";
         return outcome;
     case platform::ChildOutcome::Crashed:
         outcome.message = withWords(crashText(child.crashCode), child.err);

@@ -13,16 +13,12 @@ constexpr CheckInfo registry[] = {
     {"describe", "describe returns the module's text in the instance's own buffer", checkDescribe},
     {"state", "randomised settings saved, loaded into a new instance and saved again are identical",
      checkStateRoundTrip},
-    {"frame-order", "a frame asked alone or out of order equals the same frame asked in sequence",
-     checkFrameOrder},
-    {"threads", "each thread draws its own sequence from seed 1, undisturbed by other threads",
-     checkThreads},
-    {"draw-discipline", "only creation, loads and the six bound edits draw random numbers",
-     checkDrawDiscipline},
+    {"frame-order", "a frame asked alone or out of order equals the same frame asked in sequence", checkFrameOrder},
+    {"threads", "each thread draws its own sequence from seed 1, undisturbed by other threads", checkThreads},
+    {"draw-discipline", "only creation, loads and the six bound edits draw random numbers", checkDrawDiscipline},
     {"hostile-blocks", "hostile scene blocks load without a crash and every load ends", checkHostileBlocks},
     {"panel", "panel tables, and get/set round trips of every control", checkPanel},
-    {"evaluate-bounds", "evaluate beyond the point count is safe and hands out the last spark",
-     checkEvaluateBounds},
+    {"evaluate-bounds", "evaluate beyond the point count is safe and hands out the last spark", checkEvaluateBounds},
 };
 
 } // namespace

@@ -9,9 +9,9 @@
 namespace plix::validate {
 
 struct ExportedSymbols {
-    bool ok = false;                 // false: `error` says why the file could not be read
-    std::string format;              // "ELF" or "PE"
-    std::vector<std::string> names;  // every defined, exported name
+    bool ok = false;                // false: `error` says why the file could not be read
+    std::string format;             // "ELF" or "PE"
+    std::vector<std::string> names; // every defined, exported name
     std::string error;
 };
 

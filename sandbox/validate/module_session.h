@@ -53,6 +53,10 @@ public:
     void *panelFor(void *instance);
 };
 
+// Written into a host record's fields before a call, so that the fields the
+// call writes can be told from those it leaves alone.
+inline void *const untouchedSlot = reinterpret_cast<void *>(static_cast<std::uintptr_t>(0x5EA1ED00));
+
 // "1 point", "7 points".
 std::string pointsText(int points);
 

@@ -14,8 +14,8 @@ std::vector<CheckOutcome> runChecks(const RunSettings &settings,
     for (const std::string &name : settings.checks) {
         const auto start = std::chrono::steady_clock::now();
         const platform::ChildResult child = platform::runChild(
-            settings.executable,
-            {childCommandName, name, settings.modulePath, "--seed", std::to_string(settings.seed)}, options);
+            settings.executable, {childCommandName, name, settings.modulePath, "--seed", std::to_string(settings.seed)},
+            options);
         CheckOutcome outcome = judgeChild(name, child, settings.timeoutSeconds);
         outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (onResult) onResult(outcome);

@@ -7,17 +7,28 @@ namespace plix::validate {
 void SettingsModel::enter(std::string_view id, const standin::PanelValue &value) {
     const auto real = [&] { return std::get<double>(value); };
     const auto whole = [&] { return std::get<int>(value); };
-    if (id == "vmin") v0Min = real();
-    else if (id == "vmax") v0Max = real();
-    else if (id == "spmn") spreadMin = whole();
-    else if (id == "spmx") spreadMax = whole();
-    else if (id == "agmn") ageMin = whole();
-    else if (id == "agmx") ageMax = whole();
-    else if (id == "grav") gravity = real();
-    else if (id == "recy") recycle = whole();
-    else if (id == "rate") birthRate = whole();
-    else if (id == "sprk") startFrame = whole();
-    else if (id == "avoi") avoid = std::get<standin::Vec3>(value);
+    if (id == "vmin")
+        v0Min = real();
+    else if (id == "vmax")
+        v0Max = real();
+    else if (id == "spmn")
+        spreadMin = whole();
+    else if (id == "spmx")
+        spreadMax = whole();
+    else if (id == "agmn")
+        ageMin = whole();
+    else if (id == "agmx")
+        ageMax = whole();
+    else if (id == "grav")
+        gravity = real();
+    else if (id == "recy")
+        recycle = whole();
+    else if (id == "rate")
+        birthRate = whole();
+    else if (id == "sprk")
+        startFrame = whole();
+    else if (id == "avoi")
+        avoid = std::get<standin::Vec3>(value);
 }
 
 std::optional<standin::PanelValue> SettingsModel::shown(std::string_view id) const {

@@ -91,8 +91,9 @@ void runValidate(ValidateOptions &options) {
     settings.checks = selectChecks(options);
 
     std::cout << "validating " << settings.modulePath << " (seed " << settings.seed << ")\n" << std::flush;
-    const std::vector<CheckOutcome> outcomes = runChecks(
-        settings, [](const CheckOutcome &outcome) { std::cout << consoleLine(outcome) << '\n' << std::flush; });
+    const std::vector<CheckOutcome> outcomes = runChecks(settings, [](const CheckOutcome &outcome) {
+        std::cout << consoleLine(outcome) << '\n' << std::flush;
+    });
     std::cout << closingLine(outcomes) << '\n' << std::flush;
 
     std::string error;
@@ -110,12 +111,12 @@ void addValidateCommand(CLI::App &app) {
         "validate", "Check a module file as the host uses it; every check runs in a child process of its own");
     validate->add_option("MODULE", options->module, "Module file to check (default: plix6.p beside this program)");
     validate->add_option_function<std::uint64_t>(
-                "--seed",
-                [options](std::uint64_t seed) {
-                    options->seed = seed;
-                    options->seedGiven = true;
-                },
-                "Seed of the randomised checks; the same seed replays them exactly (default: a new one, printed)");
+        "--seed",
+        [options](std::uint64_t seed) {
+            options->seed = seed;
+            options->seedGiven = true;
+        },
+        "Seed of the randomised checks; the same seed replays them exactly (default: a new one, printed)");
     validate->add_option("--only", options->only, "Run only these checks: NAME[,NAME...] as --list shows them")
         ->delimiter(',')
         ->allow_extra_args(false);

@@ -13,9 +13,6 @@ namespace {
 
 using standin::Service;
 
-// Stands in every slot before an activation, so writes can be told apart.
-void *const untouched = reinterpret_cast<void *>(static_cast<std::uintptr_t>(0x5EA1ED00));
-
 struct Case {
     int version;
     Service withheld; // Service::Global stands for none withheld
@@ -39,10 +36,7 @@ std::string describeCase(const Case &c) {
     return text;
 }
 
-template <std::size_t N>
-void fillUntouched(std::array<void *, N> &table) {
-    table.fill(untouched);
-}
+template <std::size_t N> void fillUntouched(std::array<void *, N> &table) { table.fill(untouchedSlot); }
 
 // Which of the record's slots hold an entry after the activation.
 struct Written {
@@ -52,13 +46,12 @@ struct Written {
 Written inspect(standin::HandlerServer &effect) {
     Written written;
     const auto look = [&](void *slot, const std::string &name) {
-        (slot == untouched ? written.untouchedSlots : written.filled).push_back(name);
+        (slot == untouchedSlot ? written.untouchedSlots : written.filled).push_back(name);
     };
     for (int s = 0; s < PLIX_INSTANCE_TABLE_SLOTS; ++s)
         look(effect.instanceTable()[s], "instance slot " + std::to_string(s));
     for (int s = 0; s < PLIX_ITEM_TABLE_SLOTS; ++s) look(effect.itemTable()[s], "item slot " + std::to_string(s));
-    for (int s = 0; s < PLIX_RENDER_TABLE_SLOTS; ++s)
-        look(effect.renderTable()[s], "render slot " + std::to_string(s));
+    for (int s = 0; s < PLIX_RENDER_TABLE_SLOTS; ++s) look(effect.renderTable()[s], "render slot " + std::to_string(s));
     look(effect.record().evaluate, "evaluate");
     look(effect.record().flags, "flags");
     return written;
@@ -90,8 +83,8 @@ void checkHandlerCase(ModuleSession &session, const Case &c) {
     fillUntouched(effect.instanceTable());
     fillUntouched(effect.itemTable());
     fillUntouched(effect.renderTable());
-    effect.record().evaluate = untouched;
-    effect.record().flags = untouched;
+    effect.record().evaluate = untouchedSlot;
+    effect.record().flags = untouchedSlot;
     for (Service s : {Service::ObjectInfo, Service::ItemInfo, Service::Particles}) session.host.offer(s);
     if (c.withheld != Service::Global) session.host.withhold(c.withheld);
     session.host.calls().clear();
@@ -106,8 +99,8 @@ void checkHandlerCase(ModuleSession &session, const Case &c) {
     const Written written = inspect(effect);
     if (c.result == PLIX_ACTIVATE_OK) {
         const std::vector<std::string> expectedUntouched{"instance slot 0"};
-        expect(written.untouchedSlots == expectedUntouched, what, ": left unwritten: ",
-               list(written.untouchedSlots), "; expected every entry but instance slot 0");
+        expect(written.untouchedSlots == expectedUntouched, what, ": left unwritten: ", list(written.untouchedSlots),
+               "; expected every entry but instance slot 0");
     } else {
         expect(written.filled.empty(), what, ": wrote ", list(written.filled), " although it failed");
     }
@@ -116,14 +109,16 @@ void checkHandlerCase(ModuleSession &session, const Case &c) {
 void checkInterfaceVersions(ModuleSession &session) {
     void *instance = session.createOn(1, 4);
     for (const int version : {3, 5, 0}) {
-        const standin::InterfaceActivation activation = session.settingsPanel.activate(instance, version, untouched);
+        const standin::InterfaceActivation activation =
+            session.settingsPanel.activate(instance, version, untouchedSlot);
         expect(activation.result == PLIX_ACTIVATE_BAD_VERSION, "panel activation, version ", version, ": returned ",
                activation.result, ", expected 1");
         const DisplacementInterface &r = activation.record;
-        expect(r.instance == instance && r.panel == untouched && r.options == untouched && r.command == untouched,
+        expect(r.instance == instance && r.panel == untouchedSlot && r.options == untouchedSlot &&
+                   r.command == untouchedSlot,
                "panel activation, version ", version, ": wrote into the record although it failed");
     }
-    const standin::InterfaceActivation activation = session.settingsPanel.activate(instance, 4, untouched);
+    const standin::InterfaceActivation activation = session.settingsPanel.activate(instance, 4, untouchedSlot);
     expect(activation.result == PLIX_ACTIVATE_OK, "panel activation, version 4: returned ", activation.result,
            ", expected 0");
     expect(activation.record.options == nullptr && activation.record.command == nullptr,

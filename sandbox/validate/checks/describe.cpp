@@ -17,8 +17,8 @@ std::string checkDescribe(CheckContext &context) {
     for (const auto &[instance, points] : {std::pair{first, 6}, std::pair{second, 0}}) {
         const char *text = session.effect.describe(instance);
         expect(text != nullptr, "describe returned no text");
-        expect(std::strncmp(text, expected, sizeof expected) == 0, "describe returned \"", std::string(text, strnlen(text, 128)),
-               "\", expected \"", expected, "\"");
+        expect(std::strncmp(text, expected, sizeof expected) == 0, "describe returned \"",
+               std::string(text, strnlen(text, 128)), "\", expected \"", expected, "\"");
         session.frame(instance, 5, 30.0, points);
         expect(session.effect.describe(instance) == text, "describe returned another buffer on a later call");
     }

@@ -61,7 +61,9 @@ std::vector<Case> cases() {
         {"setting 'avoi'", false, setControl("avoi", Vec3{1.0, 2.0, 3.0})},
         {"setting 'lkag'", false, setControl("lkag", 1)},
         {"a load whose first line is not PLIX_START", false,
-         [](ModuleSession &s, void *i) { s.load(i, {"PLIX_END", "V0Min 3.000000", "PLIX_END"}); }},
+         [](ModuleSession &s, void *i) {
+             s.load(i, {"PLIX_END", "V0Min 3.000000", "PLIX_END"});
+         }},
         {"a load", true, [](ModuleSession &s, void *i) { s.load(i, s.save(i)); }},
         {"setting 'vmin' to its value", true, setControl("vmin", 1.0)},
         {"setting 'vmax' to its value", true, setControl("vmax", 4.0)},

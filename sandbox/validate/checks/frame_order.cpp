@@ -87,8 +87,8 @@ std::string checkFrameOrder(CheckContext &context) {
             run.push_back(ask(session, instance, item, f, scene));
             flying += sparksInFlight(run.back().positions, scene.parking);
         }
-        expect(samePositions(first.positions, run[alone - firstFrame].positions), "instance ", n + 1, ": frame ",
-               alone, " asked alone differs from the same frame in a run from frame ", firstFrame, " (", scene.points,
+        expect(samePositions(first.positions, run[alone - firstFrame].positions), "instance ", n + 1, ": frame ", alone,
+               " asked alone differs from the same frame in a run from frame ", firstFrame, " (", scene.points,
                " points at ", scene.fps, " frames per second)");
 
         std::vector<int> order(frameCount);

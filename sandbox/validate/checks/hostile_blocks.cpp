@@ -33,8 +33,7 @@ std::vector<Block> fixedBlocks() {
     return {
         {"an empty stream", ""},
         {"an opening line alone", "PLIX_START\n"},
-        {"values without a closing line",
-         "PLIX_START\nV0Min 2\nAgeMax 40\nSpreadMax 90\n"},
+        {"values without a closing line", "PLIX_START\nV0Min 2\nAgeMax 40\nSpreadMax 90\n"},
         {"a REFERENCE line as the last line", "PLIX_START\nV0Min 2\nREFERENCE\n"},
         {"an overlong REFERENCE name", "PLIX_START\nREFERENCE\n" + overlong + "\nPLIX_END\n"},
         {"overlong lines", "PLIX_START\n" + overlong + "\nV0Min " + std::string(600, '9') + "\nGravity 1." +
@@ -43,17 +42,15 @@ std::vector<Block> fixedBlocks() {
          "PLIX_START\nV0Min 1e308\nV0Max -1e308\nAgeMin 1e30\nAgeMax -1e30\nGravity 1e999\nRegist -1e999\n"
          "START_F 2147483648\nBirth -2147483649\nReCycle 1e400\nSpreadMin 99999999999\nSpreadMax -99999999999\n"
          "AvoidX 1e999\nAvoidY -1e999\nAvoidZ 1d400\nPLIX_END\n"},
-        {"integer limits",
-         "PLIX_START\nAgeMin -2147483648\nAgeMax 2147483647\nSTART_F -2147483648\nBirth 2147483647\n"
-         "SpreadMin -2147483648\nSpreadMax 2147483647\nV0Min -1e9\nV0Max 1e9\nPLIX_END\n"},
+        {"integer limits", "PLIX_START\nAgeMin -2147483648\nAgeMax 2147483647\nSTART_F -2147483648\nBirth 2147483647\n"
+                           "SpreadMin -2147483648\nSpreadMax 2147483647\nV0Min -1e9\nV0Max 1e9\nPLIX_END\n"},
         {"a birth rate of 0 and reversed bounds",
          "PLIX_START\nBirth 0\nV0Min 9\nV0Max 1\nAgeMin 70\nAgeMax 3\nSpreadMin 170\nSpreadMax -20\nPLIX_END\n"},
         {"a negative birth rate", "PLIX_START\nBirth -7\nReCycle 1\nAgeMin 0\nAgeMax 0\nPLIX_END\n"},
         {"malformed numbers",
          "PLIX_START\nV0Min\nV0Max -\nAgeMin .\nAgeMax 1e\nGravity 1e+\nRegist --5\nSTART_F +-3\nBirth 0x1F\n"
          "ReCycle nan\nSpreadMin inf\nSpreadMax 1,5\nAvoidX \t\nAvoidY  \nAvoidZ e5\nPLIX_END\n"},
-        {"odd keywords",
-         "PLIX_START\nPLIX_START\nv0min 3\nV0MinX 4\nV0Min:5\nAge\tMin 6\n \nPLIX_END\n"},
+        {"odd keywords", "PLIX_START\nPLIX_START\nv0min 3\nV0MinX 4\nV0Min:5\nAge\tMin 6\n \nPLIX_END\n"},
         {"control characters and stray bytes",
          "PLIX_START\nV0Min 3\r\nGravity 2\0x 7\n\x01\x02\x7f\xff\xfe 5\nAvoidX \x80\x81\nPLIX_END\n"s},
         {"many lines without a closing line", "PLIX_START\n" + repeat("Gravity 1.5\nbogus line\n", 2000)},
@@ -63,10 +60,9 @@ std::vector<Block> fixedBlocks() {
 
 // Lines of random bytes (no line break) and half-right keywords.
 Block randomBlock(CheckRandom &random, int index) {
-    static constexpr std::string_view keywords[] = {"PLIX_END", "V0Min", "V0Max", "AgeMin",  "AgeMax",
-                                                    "Gravity",  "Regist", "START_F", "Birth", "ReCycle",
-                                                    "SpreadMin", "SpreadMax", "REFERENCE", "AvoidX", "AvoidY",
-                                                    "AvoidZ"};
+    static constexpr std::string_view keywords[] = {
+        "PLIX_END", "V0Min",   "V0Max",     "AgeMin",    "AgeMax",    "Gravity", "Regist", "START_F",
+        "Birth",    "ReCycle", "SpreadMin", "SpreadMax", "REFERENCE", "AvoidX",  "AvoidY", "AvoidZ"};
     static constexpr std::string_view numberBytes = "0123456789+-.eEdD \t";
     std::string text = random.chance(85) ? "PLIX_START\n" : "";
     const int lines = static_cast<int>(random.between(1, 80));
@@ -117,8 +113,7 @@ struct WatchedStream {
     }
 };
 
-void loadHostile(ModuleSession &session, const Block &block, const StreamMode &mode, int points,
-                 std::uintptr_t item) {
+void loadHostile(ModuleSession &session, const Block &block, const StreamMode &mode, int points, std::uintptr_t item) {
     const std::string what = block.name + mode.name + " on " + pointsText(points);
     standin::TextLoadState source(block.text);
     source.setLineEnd(mode.lineEnd);

@@ -14,10 +14,10 @@ const char *const untouchedText = "untouched";
 
 // Settings far from the defaults, as a block.
 const std::vector<std::string> distinctBlock = {
-    "PLIX_START",   "V0Min 2.500000",   "V0Max 7.250000",   "AgeMin 4.000000",    "AgeMax 33.000000",
-    "Gravity 3.500000", "Regist 1.250000", "START_F 2.000000", "Birth 45.000000",  "ReCycle 0.000000",
-    "SpreadMin 20.000000", "SpreadMax 75.000000", "AvoidX 5.000000", "AvoidY -6.000000", "AvoidZ 7.000000",
-    "PLIX_END"};
+    "PLIX_START",       "V0Min 2.500000",   "V0Max 7.250000",      "AgeMin 4.000000",
+    "AgeMax 33.000000", "Gravity 3.500000", "Regist 1.250000",     "START_F 2.000000",
+    "Birth 45.000000",  "ReCycle 0.000000", "SpreadMin 20.000000", "SpreadMax 75.000000",
+    "AvoidX 5.000000",  "AvoidY -6.000000", "AvoidZ 7.000000",     "PLIX_END"};
 
 void checkCreateCalls(ModuleSession &session) {
     session.host.calls().clear();
@@ -35,8 +35,9 @@ void checkCreateCalls(ModuleSession &session) {
            counts.size(), " times, expected once for its object");
     const std::vector<HostCall> systems = log.ofKind(CallKind::ParticleCreate);
     expect(systems.size() == 1, "create made ", systems.size(), " particle systems, expected 1");
-    expect(systems[0].code == PLIX_BUFFER_FLAGS && systems[0].count == 0, "the particle system was created with flags 0x",
-           std::hex, systems[0].code, " and type ", std::dec, systems[0].count, ", expected 0x1021 and 0");
+    expect(systems[0].code == PLIX_BUFFER_FLAGS && systems[0].count == 0,
+           "the particle system was created with flags 0x", std::hex, systems[0].code, " and type ", std::dec,
+           systems[0].count, ", expected 0x1021 and 0");
     const std::vector<HostCall> buffers = log.ofKind(CallKind::ParticleBuffer);
     const int flags[] = {PLIX_BUFFER_POSITION, PLIX_BUFFER_AGE, PLIX_BUFFER_ENABLE};
     expect(buffers.size() == 3, "create fetched ", buffers.size(), " buffers, expected 3");
@@ -77,21 +78,25 @@ void checkCopies(ModuleSession &session) {
     session.effect.destroy(source);
     session.host.calls().setRecording(false);
     std::size_t particleCalls = 0;
-    for (const HostCall &call : session.host.calls().calls()) particleCalls += call.service == standin::Service::Particles;
+    for (const HostCall &call : session.host.calls().calls())
+        particleCalls += call.service == standin::Service::Particles;
     expect(particleCalls == 0, "destroy made ", particleCalls, " particle service calls, expected none");
 
     // The destination keeps its own object, sparks and particle system.
     session.frame(destination, 12, 30.0, 4);
     const standin::ParticleSystemState *system = session.host.particles().attachedTo(standin::itemId(3));
-    expect(system && system->count == 4, "after copying from an instance of 9 points, the destination's particle "
-                                         "system holds ", system ? system->count : -1, " particles, expected its own 4");
+    expect(system && system->count == 4,
+           "after copying from an instance of 9 points, the destination's particle "
+           "system holds ",
+           system ? system->count : -1, " particles, expected its own 4");
     expect(session.save(destination) == sourceBlock, "destroying the source changed the copy");
 
     // A copy onto itself leaves the instance as it was.
     const std::vector<Vec3> before = fingerprint(session, destination, 4);
     expect(session.effect.copy(destination, destination) == nullptr, "copy onto itself reported an error");
     expect(session.save(destination) == sourceBlock, "copying an instance onto itself changed its settings");
-    expect(samePositions(fingerprint(session, destination, 4), before), "copying an instance onto itself changed its sparks");
+    expect(samePositions(fingerprint(session, destination, 4), before),
+           "copying an instance onto itself changed its sparks");
     session.effect.destroy(destination);
 }
 

@@ -15,7 +15,6 @@ namespace {
 
 using standin::PanelValue;
 
-void *const untouched = reinterpret_cast<void *>(static_cast<std::uintptr_t>(0x5EA1ED00));
 constexpr int edits = 240;
 constexpr int editsBetweenSaves = 16;
 
@@ -30,13 +29,14 @@ void checkTables(void *instance, const standin::PanelState &panel) {
     expect(panel.kind == PLIX_XPANEL_KIND_FORM, "the panel was created of kind ", panel.kind, ", expected 1");
     expect(panel.controls.size() == std::size(panelControls), "the control table has ", panel.controls.size(),
            " rows, expected 12");
-    expect(panel.data.size() == std::size(panelControls), "the data table has ", panel.data.size(), " rows, expected 12");
+    expect(panel.data.size() == std::size(panelControls), "the data table has ", panel.data.size(),
+           " rows, expected 12");
     for (std::size_t i = 0; i < std::size(panelControls); ++i) {
         const ControlSpec &spec = panelControls[i];
         const standin::PanelRow &control = panel.controls[i], &data = panel.data[i];
-        expect(control.id == spec.id && control.label == spec.label && control.type == spec.controlType,
-               "control row ", i + 1, " is (0x", std::hex, control.id, std::dec, ", \"", control.label, "\", \"",
-               control.type, "\"), expected ('", spec.idText, "', \"", spec.label, "\", \"", spec.controlType, "\")");
+        expect(control.id == spec.id && control.label == spec.label && control.type == spec.controlType, "control row ",
+               i + 1, " is (0x", std::hex, control.id, std::dec, ", \"", control.label, "\", \"", control.type,
+               "\"), expected ('", spec.idText, "', \"", spec.label, "\", \"", spec.controlType, "\")");
         expect(data.id == spec.id && data.label == spec.label && data.type == spec.dataType, "data row ", i + 1,
                " is (0x", std::hex, data.id, std::dec, ", \"", data.label, "\", \"", data.type, "\"), expected ('",
                spec.idText, "', \"", spec.label, "\", \"", spec.dataType, "\")");
@@ -79,13 +79,14 @@ void checkFailures(ModuleSession &session, void *instance) {
     standin::PanelToolkit &toolkit = session.host.panels();
     const std::size_t panels = toolkit.panels().size();
     for (const int version : {3, 5}) {
-        const standin::InterfaceActivation a = session.settingsPanel.activate(instance, version, untouched);
-        expect(a.result == PLIX_ACTIVATE_BAD_VERSION && a.record.panel == untouched, "a panel asked for at version ",
-               version, " returned ", a.result, " and wrote into the record; expected 1 and nothing written");
+        const standin::InterfaceActivation a = session.settingsPanel.activate(instance, version, untouchedSlot);
+        expect(a.result == PLIX_ACTIVATE_BAD_VERSION && a.record.panel == untouchedSlot,
+               "a panel asked for at version ", version, " returned ", a.result,
+               " and wrote into the record; expected 1 and nothing written");
     }
     expect(toolkit.panels().size() == panels, "a panel asked for at a wrong version was built all the same");
     toolkit.setCreateFails(true);
-    const standin::InterfaceActivation a = session.settingsPanel.activate(instance, 4, untouched);
+    const standin::InterfaceActivation a = session.settingsPanel.activate(instance, 4, untouchedSlot);
     toolkit.setCreateFails(false);
     expect(a.result == PLIX_ACTIVATE_OK && a.record.panel == nullptr && a.record.options == nullptr &&
                a.record.command == nullptr,
@@ -112,10 +113,11 @@ std::string checkPanel(CheckContext &context) {
 
     session.host.calls().clear();
     session.host.calls().setRecording(true);
-    const standin::InterfaceActivation activation = session.settingsPanel.activate(instance, 4, untouched);
+    const standin::InterfaceActivation activation = session.settingsPanel.activate(instance, 4, untouchedSlot);
     session.host.calls().setRecording(false);
     expect(activation.result == PLIX_ACTIVATE_OK, "the panel's activation returned ", activation.result);
-    expect(activation.record.panel && activation.record.panel != untouched, "the panel's activation built no panel");
+    expect(activation.record.panel && activation.record.panel != untouchedSlot,
+           "the panel's activation built no panel");
     expect(activation.record.options == nullptr && activation.record.command == nullptr,
            "the panel's activation did not set the options and command entries to null");
     bool lookedUp = false;

@@ -13,7 +13,8 @@ constexpr int rounds = 16;
 constexpr std::size_t blockLines = 16;
 
 void checkBlockShape(const std::vector<std::string> &block) {
-    expect(block.size() == blockLines, "the save entry wrote ", block.size(), " lines, expected 16: ", joinLines(block));
+    expect(block.size() == blockLines, "the save entry wrote ", block.size(),
+           " lines, expected 16: ", joinLines(block));
     expect(block.front() == "PLIX_START" && block.back() == "PLIX_END",
            "the saved block does not run from PLIX_START to PLIX_END: ", joinLines(block));
 }
@@ -24,7 +25,8 @@ std::string editRandomly(ModuleSession &session, void *panel, CheckRandom &rando
     const int count = static_cast<int>(random.between(4, 24));
     for (int e = 0; e < count; ++e) {
         // The eleven bound controls, and now and then the unbound 'lkag'.
-        const ControlSpec &control = panelControls[random.below(std::size(panelControls) - (random.chance(90) ? 1 : 0))];
+        const ControlSpec &control =
+            panelControls[random.below(std::size(panelControls) - (random.chance(90) ? 1 : 0))];
         const standin::PanelValue value = randomPanelValue(control, random);
         const std::optional<int> result = session.host.panels().enterValue(panel, control.id, value);
         expect(result == 1, "setting '", control.idText, "' through the panel did not return 1");

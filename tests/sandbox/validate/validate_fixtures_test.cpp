@@ -42,10 +42,10 @@ ValidateRun runValidate(const std::string &module, std::vector<std::string> extr
 std::string fixture(const std::string &name) { return std::string(PLIX_FIXTURE_DIR) + "/" + name + ".p"; }
 
 struct FixtureCase {
-    std::string module;              // test module name, or empty for the real plix6.p
-    std::vector<std::string> extra;  // further arguments
+    std::string module;                      // test module name, or empty for the real plix6.p
+    std::vector<std::string> extra;          // further arguments
     std::map<std::string, Statuses> failing; // check -> statuses it may end with
-    std::string mentions;            // text a failing check's message must hold
+    std::string mentions;                    // text a failing check's message must hold
 };
 
 std::ostream &operator<<(std::ostream &out, const FixtureCase &c) {
@@ -65,8 +65,10 @@ const FixtureCase fixtureCases[] = {
     {"skipped_setting", {}, {{"state", failed}}, "Gravity"},
     {"endless_load", {}, {{"hostile-blocks", failed}}, "kept reading after the stream ran dry"},
     {"panel_wrong_value", {}, {{"panel", failed}}, "'agmx' shows"},
-    {"describe_crash", {"--only", "describe,lifecycle,draw-discipline"},
-     {{"describe", {"crash"}}, {"draw-discipline", {"crash"}}}, ""},
+    {"describe_crash",
+     {"--only", "describe,lifecycle,draw-discipline"},
+     {{"describe", {"crash"}}, {"draw-discipline", {"crash"}}},
+     ""},
     {"describe_hang", {"--only", "exports,describe", "--timeout", "3"}, {{"describe", {"timeout"}}}, "still running"},
 };
 
@@ -76,8 +78,8 @@ TEST_P(ValidateFixture, FailsExactlyTheChecksItsFaultBreaks) {
     const FixtureCase &c = GetParam();
     std::vector<std::string> extra{"--seed", "11"};
     extra.insert(extra.end(), c.extra.begin(), c.extra.end());
-    const ValidateRun run =
-        runValidate(c.module.empty() ? PLIX_MODULE_PATH : fixture(c.module), extra, c.module.empty() ? "plix6" : c.module);
+    const ValidateRun run = runValidate(c.module.empty() ? PLIX_MODULE_PATH : fixture(c.module), extra,
+                                        c.module.empty() ? "plix6" : c.module);
     ASSERT_EQ(run.child.outcome, plix::platform::ChildOutcome::Exited) << run.child.err;
     EXPECT_EQ(run.child.exitCode, c.failing.empty() ? 0 : 1) << run.child.out << run.child.err;
     ASSERT_TRUE(run.report.is_object()) << run.child.out << run.child.err;
@@ -118,8 +120,9 @@ TEST(ValidateCommand, ASeedReplaysARandomisedFailureExactly) {
 }
 
 TEST(ValidateCommand, DefaultsToTheModuleBesideTheProgramAndSelectsChecks) {
-    const ValidateRun run = runValidate("", {"--exclude", "hostile-blocks,frame-order", "--only",
-                                             "exports,frame-order,describe", "--seed", "3"}, "select");
+    const ValidateRun run = runValidate(
+        "", {"--exclude", "hostile-blocks,frame-order", "--only", "exports,frame-order,describe", "--seed", "3"},
+        "select");
     ASSERT_TRUE(run.report.is_object()) << run.child.err;
     EXPECT_EQ(fs::path(run.report["module"].get<std::string>()).filename(), "plix6.p");
     std::vector<std::string> names;
