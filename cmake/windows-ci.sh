@@ -34,19 +34,7 @@ step() { printf '\n== windows: %s\n' "$*"; }
 fail() { printf 'windows-ci: FAILED: %s\n' "$*" >&2; exit 1; }
 
 step "packages"
-packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 cmake make g++ googletest
-  libcli11-dev nlohmann-json3-dev libtinyobjloader-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo_cmd=""
-  [[ $(id -u) -ne 0 ]] && sudo_cmd="sudo"
-  echo "installing ${missing[*]}"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+PLIX_WINDOWS=1 bash scripts/setup.sh
 
 step "cross-build into $win"
 cmake --no-warn-unused-cli -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \

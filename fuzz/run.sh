@@ -15,7 +15,7 @@ flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -ffp-contract=off -Wall -Wextra
        -fsanitize=address,undefined -fno-sanitize-recover=all -I"$root")
 # The module's own sources are built as they are for plix6.p.
 objects=()
-for source in "$root"/persist/*.cpp "$root"/effect/launch.cpp; do
+for source in "$root"/persist/*.cpp "$root"/effect/launch.cpp "$root"/effect/instance.cpp "$root"/module/service_refs.cpp; do
   object="$build/objects/$(basename "$(dirname "$source")")_$(basename "$source" .cpp).o"
   "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link -fno-exceptions -fno-rtti -c "$source" -o "$object"
   objects+=("$object")

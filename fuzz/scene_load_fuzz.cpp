@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "effect/instance.h"
 #include "effect/spark_types.h"
 #include "persist/scene_block.h"
 
@@ -82,16 +83,7 @@ struct Instance {
         SparkSettings &s = inst.sparks;
         s.pointCount = count;
         s.points = points.data();
-        s.v0Min = 1.0;
-        s.v0Max = 4.0;
-        s.spreadMax = 180;
-        s.ageMin = 10;
-        s.ageMax = 60;
-        s.gravity = 9.8;
-        s.birthRate = 60;
-        s.recycle = 1;
-        s.avoidPos[0] = -100.0;
-        s.avoidPos[1] = -100.0;
+        applyDefaults(s);
     }
 };
 
