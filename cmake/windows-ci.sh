@@ -62,20 +62,25 @@ check_pe "$win/plix6.p" _mod_descrip
 check_pe "$win/plix-sandbox.exe" ""
 
 step "wine server"
-# One persistent wine server for the whole run: a server that shuts down
-# between two programs drops a client that connects meanwhile ("recvmsg:
-# Connection reset by peer"), which would fail a test for no fault of ours.
+# One persistent wine server for the whole run, with the prefix's services
+# started here: a server that shuts down between two programs drops a client
+# that connects meanwhile ("recvmsg: Connection reset by peer"), and a server
+# or service started by a test would keep that test's output pipes open.
 prefix="$root/$win/wineprefix"
 mkdir -p "$prefix"
+export WINEDEBUG=-all
 if [[ ! -f "$prefix/system.reg" ]]; then
-  WINEPREFIX="$prefix" WINEDEBUG=-all wineboot --init >/dev/null 2>&1 || true
+  WINEPREFIX="$prefix" wineboot --init </dev/null >/dev/null 2>&1 || true
 fi
-WINEPREFIX="$prefix" wineserver -p
+WINEPREFIX="$prefix" wineserver -k </dev/null >/dev/null 2>&1 || true
+WINEPREFIX="$prefix" wineserver -w </dev/null >/dev/null 2>&1 || true
+WINEPREFIX="$prefix" wineserver -p </dev/null >/dev/null 2>&1
+WINEPREFIX="$prefix" wineboot </dev/null >/dev/null 2>&1 || true
 trap 'WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
 
 step "test suite under wine"
 # A second try only for a test whose wine process itself broke down.
-ctest --test-dir "$win" --output-on-failure -j"$jobs" --repeat until-pass:2
+ctest --test-dir "$win" --output-on-failure -j"$jobs" --repeat until-pass:2 --timeout 300
 
 wine_run() { (cd "$win" && "$root/cmake/wine-run.sh" wineprefix "$@"); }
 
