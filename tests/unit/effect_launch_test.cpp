@@ -24,6 +24,16 @@ bool tookDraws(int count) {
     return true;
 }
 
+double speedOf(const SparkPoint &p) {
+    const double *v = p.velocity;
+    return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+}
+
+// Whole degrees between a launch direction and the object's +Y axis.
+double degreesFromUp(const SparkPoint &p) {
+    return 90.0 - std::asin(p.velocity[1] / speedOf(p)) / degreesToRadians;
+}
+
 void expectVelocity(const SparkPoint &p, double speed, int elevation, int azimuth) {
     const double el = elevation * degreesToRadians;
     const double az = azimuth * degreesToRadians;
@@ -103,9 +113,7 @@ TEST(LaunchDraws, SpeedStepsFollowDoubleArithmetic) {
             block.settings.v0Min = c.v0Min;
             block.settings.v0Max = c.v0Max;
             randomiseVelocities(block.settings);
-            const double *v = block.points[0].velocity;
-            const double speed = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-            EXPECT_NEAR(speed, c.firstSpeed, 1e-12) << c.v0Min << " " << c.v0Max;
+            EXPECT_NEAR(speedOf(block.points[0]), c.firstSpeed, 1e-12) << c.v0Min << " " << c.v0Max;
             EXPECT_TRUE(tookDraws(c.drawsPerPoint)) << c.v0Min << " " << c.v0Max;
         });
 }
@@ -117,10 +125,8 @@ TEST(LaunchDraws, ReversedSpeedsStayInHundredthsAboveMinimum) {
         block.settings.v0Max = 4.0;
         randomiseVelocities(block.settings);
         for (const SparkPoint &p : block.points) {
-            const double *v = p.velocity;
-            const double speed = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-            ASSERT_GE(speed, 5.0 - 1e-9);
-            ASSERT_LE(speed, 5.99 + 1e-9);
+            ASSERT_GE(speedOf(p), 5.0 - 1e-9);
+            ASSERT_LE(speedOf(p), 5.99 + 1e-9);
         }
     });
 }
@@ -131,11 +137,7 @@ TEST(LaunchDraws, SpreadBoundsSetTheAngleFromUp) {
         fixed.settings.spreadMin = 30;
         fixed.settings.spreadMax = 30;
         randomiseVelocities(fixed.settings);
-        for (const SparkPoint &p : fixed.points) {
-            const double *v = p.velocity;
-            const double speed = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-            ASSERT_NEAR(std::asin(v[1] / speed) / degreesToRadians, 60.0, 1e-6);
-        }
+        for (const SparkPoint &p : fixed.points) ASSERT_NEAR(degreesFromUp(p), 30.0, 1e-6);
 
         SparkBlock cone(2000);
         cone.settings.spreadMin = 0;
@@ -143,9 +145,7 @@ TEST(LaunchDraws, SpreadBoundsSetTheAngleFromUp) {
         randomiseVelocities(cone.settings);
         int lowest = 90, highest = 0;
         for (const SparkPoint &p : cone.points) {
-            const double *v = p.velocity;
-            const double speed = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-            const int fromUp = static_cast<int>(std::lround(90.0 - std::asin(v[1] / speed) / degreesToRadians));
+            const int fromUp = static_cast<int>(std::lround(degreesFromUp(p)));
             lowest = std::min(lowest, fromUp);
             highest = std::max(highest, fromUp);
         }
