@@ -36,6 +36,23 @@ fail() { printf 'windows-ci: FAILED: %s\n' "$*" >&2; exit 1; }
 step "packages"
 PLIX_WINDOWS=1 bash scripts/setup.sh
 
+step "wine server"
+# One persistent wine server for the whole run, with the prefix's services
+# started here, before the build runs test programs to list their tests: a server that shuts down between two programs drops a client
+# that connects meanwhile ("recvmsg: Connection reset by peer"), and a server
+# or service started by a test would keep that test's output pipes open.
+prefix="$root/$win/wineprefix"
+mkdir -p "$prefix"
+export WINEDEBUG=-all
+if [[ ! -f "$prefix/system.reg" ]]; then
+  WINEPREFIX="$prefix" wineboot --init </dev/null >/dev/null 2>&1 || true
+fi
+WINEPREFIX="$prefix" wineserver -k </dev/null >/dev/null 2>&1 || true
+WINEPREFIX="$prefix" wineserver -w </dev/null >/dev/null 2>&1 || true
+WINEPREFIX="$prefix" wineserver -p </dev/null >/dev/null 2>&1
+WINEPREFIX="$prefix" wineboot </dev/null >/dev/null 2>&1 || true
+trap 'WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
+
 step "cross-build into $win"
 cmake --no-warn-unused-cli -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIX_BUILD_BENCH=OFF >/dev/null
@@ -60,23 +77,6 @@ check_pe() { # FILE EXPECTED-EXPORTS...
 grep -qP '^\tDLL$' <("$objdump" -p "$win/plix6.p") || fail "plix6.p is not a DLL"
 check_pe "$win/plix6.p" _mod_descrip
 check_pe "$win/plix-sandbox.exe" ""
-
-step "wine server"
-# One persistent wine server for the whole run, with the prefix's services
-# started here: a server that shuts down between two programs drops a client
-# that connects meanwhile ("recvmsg: Connection reset by peer"), and a server
-# or service started by a test would keep that test's output pipes open.
-prefix="$root/$win/wineprefix"
-mkdir -p "$prefix"
-export WINEDEBUG=-all
-if [[ ! -f "$prefix/system.reg" ]]; then
-  WINEPREFIX="$prefix" wineboot --init </dev/null >/dev/null 2>&1 || true
-fi
-WINEPREFIX="$prefix" wineserver -k </dev/null >/dev/null 2>&1 || true
-WINEPREFIX="$prefix" wineserver -w </dev/null >/dev/null 2>&1 || true
-WINEPREFIX="$prefix" wineserver -p </dev/null >/dev/null 2>&1
-WINEPREFIX="$prefix" wineboot </dev/null >/dev/null 2>&1 || true
-trap 'WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
 
 step "test suite under wine"
 # A second try only for a test whose wine process itself broke down.
