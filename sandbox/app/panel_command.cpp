@@ -9,7 +9,7 @@
 #include "app/sandbox_error.h"
 #include "app/scene_effects.h"
 #include "app/scene_source.h"
-#include "scene/atomic_file.h"
+#include "files/atomic_file.h"
 #include "scene/scene_writer.h"
 
 namespace plix::sandbox {

@@ -13,7 +13,7 @@
 #include "app/scene_effects.h"
 #include "app/scene_source.h"
 #include "plix/platform/terminal.h"
-#include "scene/atomic_file.h"
+#include "files/atomic_file.h"
 #include "scene/scene_writer.h"
 
 #ifdef PLIX_HAVE_PREVIEW
@@ -48,8 +48,8 @@ std::string secondsText(double seconds) {
     return text;
 }
 
-std::vector<preview::CachedEffect> cachedEffects(const SceneEffects &effects) {
-    std::vector<preview::CachedEffect> out;
+std::vector<cache::CachedEffect> cachedEffects(const SceneEffects &effects) {
+    std::vector<cache::CachedEffect> out;
     for (const SceneEffects::Effect &effect : effects.effects())
         out.push_back({effects.scene().objects[effect.object].name, static_cast<int>(effect.block) + 1});
     return out;
@@ -112,8 +112,8 @@ int play(const PlayOptions &options, std::ostream &out, std::ostream &err) {
 
     std::filesystem::create_directories(options.out);
     std::vector<std::string> written;
-    std::unique_ptr<preview::ParticleCache> cache =
-        preview::makeParticleCache(options.cache, options.out, cachedEffects(effects));
+    std::unique_ptr<cache::ParticleCache> cache =
+        cache::makeParticleCache(options.cache, options.out, cachedEffects(effects));
     PreviewOutput previewOutput(previewKind, range, scene.fps);
 
     PlayTally tally;
@@ -138,7 +138,7 @@ int play(const PlayOptions &options, std::ostream &out, std::ostream &err) {
 
     if (cache) {
         cache->finish();
-        written.push_back(options.cache == preview::CacheFormat::csv ? "cache.csv"
+        written.push_back(options.cache == cache::CacheFormat::csv ? "cache.csv"
                                                                       : "cache/ (" + plural(tally.frames, "PLY file") + ")");
     }
     previewOutput.write(options.out, written);

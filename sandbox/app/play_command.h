@@ -7,7 +7,7 @@
 #include <ostream>
 
 #include "app/frame_range.h"
-#include "preview/particle_cache.h"
+#include "cache/particle_cache.h"
 
 namespace plix::sandbox {
 
@@ -18,7 +18,7 @@ struct PlayOptions {
     std::filesystem::path module;               // empty: plix6.p beside the program
     std::optional<FrameRange> frames;           // none: the scene's range
     std::filesystem::path out = "plix-out";
-    preview::CacheFormat cache = preview::CacheFormat::none;
+    cache::CacheFormat cache = cache::CacheFormat::none;
     std::optional<PreviewKind> preview;         // none: both when built with the preview
     std::optional<bool> progress;               // none: when stderr is a terminal
 };

@@ -10,9 +10,7 @@
 #include "app/panel_command.h"
 #include "app/play_command.h"
 
-#ifdef PLIX_HAVE_VALIDATE
 #include "validate/validate_command.h"
-#endif
 
 namespace plix::sandbox {
 namespace {
@@ -77,9 +75,9 @@ void addPlayCommand(CLI::App &app, PlayArguments &args, int &result) {
                 throw CLI::ValidationError("--frames", "expected A-B with A not after B, or a single frame A; got '" +
                                                           args.frames + "'");
         }
-        options.cache = args.cache == "ply" ? preview::CacheFormat::ply
-                        : args.cache == "csv" ? preview::CacheFormat::csv
-                                              : preview::CacheFormat::none;
+        options.cache = args.cache == "ply" ? cache::CacheFormat::ply
+                        : args.cache == "csv" ? cache::CacheFormat::csv
+                                              : cache::CacheFormat::none;
         static const std::map<std::string, PreviewKind> previews{
             {"png", PreviewKind::png}, {"gif", PreviewKind::gif}, {"both", PreviewKind::both}, {"none", PreviewKind::none}};
         if (!args.preview.empty()) options.preview = previews.at(args.preview);
@@ -123,9 +121,7 @@ int runSandbox(int argc, char **argv) {
     std::string panelScene;
     addPlayCommand(app, play, result);
     addPanelCommand(app, panel, panelScene, result);
-#ifdef PLIX_HAVE_VALIDATE
     addValidateCommand(app);
-#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError &error) { // a command's own exit code

@@ -1,10 +1,10 @@
 #include "validate_report.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <stdexcept>
 
 #include <nlohmann/json.hpp>
+
+#include "files/atomic_file.h"
 
 namespace plix::validate {
 namespace {
@@ -48,25 +48,10 @@ bool writeJsonReport(const std::string &path, const std::string &modulePath, std
                                    {"passed", passed},
                                    {"failed", outcomes.size() - passed}};
 
-    const std::filesystem::path target(path);
-    std::filesystem::path temporary = target;
-    temporary += ".partial";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            error = "cannot write " + temporary.string();
-            return false;
-        }
-    }
-    std::error_code failure;
-    std::filesystem::rename(temporary, target, failure);
-    if (failure) {
-        std::filesystem::remove(temporary, failure);
-        error = "cannot write " + path;
+    try {
+        files::writeFileAtomically(path, report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n');
+    } catch (const std::runtime_error &failure) {
+        error = failure.what();
         return false;
     }
     return true;

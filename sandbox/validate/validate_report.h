@@ -17,7 +17,7 @@ std::string consoleLine(const CheckOutcome &outcome);
 // "N passed, N failed": everything that did not pass counts as failed.
 std::string closingLine(const std::vector<CheckOutcome> &outcomes);
 
-// Writes the JSON report to `path` through a temporary file, so a failed
+// Writes the JSON report to `path` whole or not at all, so a failed
 // write never leaves half a report; false with `error` set on failure.
 bool writeJsonReport(const std::string &path, const std::string &modulePath, std::uint64_t seed,
                      const std::vector<CheckOutcome> &outcomes, std::string &error);

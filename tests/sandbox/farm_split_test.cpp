@@ -25,7 +25,7 @@ std::filesystem::path playRange(const TempFolder &folder, const std::filesystem:
     options.scene = scene;
     options.frames = sandbox::FrameRange{first, last};
     options.out = out;
-    options.cache = preview::CacheFormat::ply;
+    options.cache = cache::CacheFormat::ply;
     options.preview = sandbox::PreviewKind::none;
     const CommandResult result = play(options);
     EXPECT_EQ(result.exitCode, 0) << result.err;

@@ -165,7 +165,7 @@ TEST(PlayCommand, CacheHoldsWhatTheModuleHandsOutAndTheSceneComesBack) {
     sandbox::PlayOptions options;
     options.scene = sceneFile;
     options.out = folder / "out";
-    options.cache = preview::CacheFormat::csv;
+    options.cache = cache::CacheFormat::csv;
     const CommandResult result = play(options);
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("played 20 frames (0-19) of 2 effects: 44 sparks"), std::string::npos) << result.out;

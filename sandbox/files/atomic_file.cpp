@@ -1,4 +1,4 @@
-#include "scene/atomic_file.h"
+#include "files/atomic_file.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "preview/particle_cache.h"
+#include "cache/particle_cache.h"
 
 #include <bit>
 #include <charconv>
@@ -7,9 +7,9 @@
 #include <optional>
 #include <sstream>
 
-#include "scene/atomic_file.h"
+#include "files/atomic_file.h"
 
-namespace plix::preview {
+namespace plix::cache {
 namespace {
 
 template <class Unsigned>
@@ -117,4 +117,4 @@ std::unique_ptr<ParticleCache> makeParticleCache(CacheFormat format, const std::
     return nullptr;
 }
 
-} // namespace plix::preview
+} // namespace plix::cache

@@ -16,7 +16,10 @@
 
 #include "preview/spark_sample.h"
 
-namespace plix::preview {
+namespace plix::cache {
+
+using preview::FrameSparks;
+using preview::SparkSample;
 
 enum class CacheFormat { none, ply, csv };
 
@@ -42,4 +45,4 @@ std::unique_ptr<ParticleCache> makeParticleCache(CacheFormat format, const std::
 // Name of a frame's PLY file within the output folder.
 std::filesystem::path plyCacheFile(const std::filesystem::path &outputFolder, int frame);
 
-} // namespace plix::preview
+} // namespace plix::cache
