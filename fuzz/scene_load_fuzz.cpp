@@ -18,6 +18,7 @@
 #include "effect/instance.h"
 #include "effect/spark_types.h"
 #include "persist/scene_block.h"
+#include "persist/scene_keywords.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ struct Collector {
     std::vector<std::string> lines;
 
     static void write(void *data, const char *text, int lengthWithZero) {
-        if (lengthWithZero < 1 || lengthWithZero > 256) __builtin_trap();
+        if (lengthWithZero < 1 || lengthWithZero > sceneLineSize) __builtin_trap();
         const auto count = static_cast<size_t>(lengthWithZero);
         if (std::memchr(text, '\0', count) != text + count - 1) __builtin_trap();
         static_cast<Collector *>(data)->lines.emplace_back(text);

@@ -4,10 +4,12 @@
 #include <limits>
 #include <system_error>
 
+#include "persist/scene_keywords.h"
+
 namespace plix {
 namespace {
 
-constexpr std::size_t maxText = 256;
+constexpr std::size_t maxText = sceneLineSize;
 
 bool isBlank(char c) noexcept {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -60,7 +62,7 @@ double parseSceneNumber(const char *text, std::size_t length) noexcept {
     double value = 0.0;
     const auto result = std::from_chars(number, number + n, value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
-        // Within 256 characters only the exponent can leave the range of a
+        // Within one line only the exponent can leave the range of a
         // double, so its sign tells overflow from underflow.
         value = negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
     } else if (result.ec != std::errc()) {

@@ -19,8 +19,8 @@ bool readInto(const LoadState &state, char *buffer, int size) noexcept {
 } // namespace
 
 bool readSceneLine(const LoadState &state, SceneLine &line) noexcept {
-    char buffer[sceneLineBufferSize];
-    const bool read = readInto(state, buffer, sceneLineBufferSize);
+    char buffer[sceneLineSize];
+    const bool read = readInto(state, buffer, sceneLineSize);
 
     // A text without its zero ends at the buffer's end.
     const void *zero = std::memchr(buffer, '\0', sizeof buffer);

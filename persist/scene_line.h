@@ -2,15 +2,15 @@
 #pragma once
 
 #include "host/handler_abi.h"
+#include "persist/scene_keywords.h"
 
-constexpr int sceneLineBufferSize = 256;
 constexpr int referenceNameReadSize = 50;
 
 // One line of the block as the load entry sees it; one per load.
 struct SceneLine {
-    char keyword[sceneLineBufferSize]; // text before the first space
-    double value = 0.0;                // number after the first space
-    bool hasValue = false;             // some line of this load carried one
+    char keyword[sceneLineSize]; // text before the first space
+    double value = 0.0;          // number after the first space
+    bool hasValue = false;       // some line of this load carried one
 };
 
 // Reads the next line into `line`. The keyword is replaced; the value only

@@ -2,43 +2,42 @@
 #include "effect/launch.h"
 #include "effect/spark_types.h"
 #include "persist/scene_block.h"
+#include "persist/scene_keywords.h"
 #include "persist/scene_line.h"
 
 namespace {
 
-// Tested in this order; the first name the keyword is a prefix of decides.
-enum Name {
-    End, V0Min, V0Max, AgeMin, AgeMax, Gravity, Regist, StartFrame, Birth, ReCycle,
-    SpreadMin, SpreadMax, Reference, AvoidX, AvoidY, AvoidZ, NameCount, NoName = NameCount
-};
-constexpr const char *names[NameCount] = {
-    "PLIX_END", "V0Min",   "V0Max",     "AgeMin",    "AgeMax",    "Gravity", "Regist", "START_F",
-    "Birth",    "ReCycle", "SpreadMin", "SpreadMax", "REFERENCE", "AvoidX",  "AvoidY", "AvoidZ",
-};
+// What a keyword names: one of the fourteen settings, or one of these.
+constexpr int End = -1, Reference = -2, NoName = -3;
 
-Name matchName(const SceneLine &line) noexcept {
-    for (int i = 0; i < NameCount; ++i)
-        if (keywordMatches(names[i], line)) return static_cast<Name>(i);
+// Tested in this order; the first name the keyword is a prefix of decides.
+// The empty keyword is the end. Of the keywords that are a prefix of
+// "REFERENCE" only "" and "R" (Regist) are also a prefix of another name.
+int matchName(const SceneLine &line) noexcept {
+    if (keywordMatches(sceneEndKeyword, line)) return End;
+    for (int i = 0; i < sceneValueCount; ++i)
+        if (keywordMatches(sceneValueKeywords[i], line)) return i;
+    if (keywordMatches(sceneReferenceKeyword, line)) return Reference;
     return NoName;
 }
 
-void setValue(SparkSettings &s, Name name, double v) noexcept {
+void setValue(SparkSettings &s, int name, double v) noexcept {
     using plix::truncToInt32;
     switch (name) {
-    case V0Min: s.v0Min = v; break;
-    case V0Max: s.v0Max = v; break;
-    case AgeMin: s.ageMin = truncToInt32(v); break;
-    case AgeMax: s.ageMax = truncToInt32(v); break;
-    case Gravity: s.gravity = v; break;
-    case Regist: s.regist = v; break;
-    case StartFrame: s.startFrame = truncToInt32(v); break;
-    case Birth: s.birthRate = truncToInt32(v); break;
-    case ReCycle: s.recycle = truncToInt32(v); break;
-    case SpreadMin: s.spreadMin = truncToInt32(v); break;
-    case SpreadMax: s.spreadMax = truncToInt32(v); break;
-    case AvoidX: s.avoidPos[0] = v; break;
-    case AvoidY: s.avoidPos[1] = v; break;
-    case AvoidZ: s.avoidPos[2] = v; break;
+    case SceneV0Min: s.v0Min = v; break;
+    case SceneV0Max: s.v0Max = v; break;
+    case SceneAgeMin: s.ageMin = truncToInt32(v); break;
+    case SceneAgeMax: s.ageMax = truncToInt32(v); break;
+    case SceneGravity: s.gravity = v; break;
+    case SceneRegist: s.regist = v; break;
+    case SceneStartFrame: s.startFrame = truncToInt32(v); break;
+    case SceneBirth: s.birthRate = truncToInt32(v); break;
+    case SceneReCycle: s.recycle = truncToInt32(v); break;
+    case SceneSpreadMin: s.spreadMin = truncToInt32(v); break;
+    case SceneSpreadMax: s.spreadMax = truncToInt32(v); break;
+    case SceneAvoidX: s.avoidPos[0] = v; break;
+    case SceneAvoidY: s.avoidPos[1] = v; break;
+    case SceneAvoidZ: s.avoidPos[2] = v; break;
     default: break;
     }
 }
@@ -51,13 +50,13 @@ const char *loadInstance(void *instance, const LoadState *state) noexcept {
     SceneLine line;
     // A stream that fails at once holds no block; an empty first line is
     // still taken as the opening line.
-    if (!readSceneLine(*state, line) || !keywordMatches("PLIX_START", line)) return nullptr;
+    if (!readSceneLine(*state, line) || !keywordMatches(sceneStartKeyword, line)) return nullptr;
 
     // A stream that runs dry gives empty lines, which end the block; the
     // count bounds a stream that never runs dry.
     for (int count = 0; count < maxSceneBlockLines; ++count) {
         readSceneLine(*state, line);
-        const Name name = matchName(line);
+        const int name = matchName(line);
         if (name == End) break;
         if (name == Reference) {
             readReferenceName(*state, inst->referenceName);

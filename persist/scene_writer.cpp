@@ -3,12 +3,13 @@
 #include <cstddef>
 #include <cstring>
 
+#include "persist/scene_keywords.h"
 #include "persist/value_text.h"
 
 namespace {
 
-// A line must come back whole through the reader's 256-byte buffer.
-constexpr std::size_t lineBufferSize = 256;
+// A line must come back whole through the reader's buffer.
+constexpr std::size_t lineBufferSize = sceneLineSize;
 constexpr std::size_t maxLineChars = lineBufferSize - 1;
 
 void writeLine(const SaveState &state, const char *line, std::size_t length) noexcept {

@@ -24,12 +24,13 @@
 #include <string>
 #include <string_view>
 
+#include "persist/scene_keywords.h"
 #include "scene/scene.h"
 #include "scene/scene_error.h"
 
 namespace plix::scene {
 
-inline constexpr std::size_t maxBlockLineLength = 255;
+inline constexpr std::size_t maxBlockLineLength = sceneLineSize - 1;
 
 // Throws SceneError naming the file and line.
 Scene readSceneFile(const std::filesystem::path &file);
