@@ -25,12 +25,29 @@ enum {
     PLIX_ACTIVATE_MISSING_SERVICE = 2
 };
 
-/* The host's global lookup: a service table by name, or null. */
+/* The host's global lookup: a service table by name, or null. The module
+ * always passes 0 as `useCode`. A table the module keeps (the three the
+ * DisplacementHandler activation looks up) must stay valid while any
+ * instance lives. */
 typedef void *GlobalFunc(const char *serviceName, int useCode);
 
-/* Activation entry of one server. `local` is the record the server fills;
- * `serverData` is what startup returned (never read by this module).
- * Thread: host's main thread, never while an entry of the effect runs. */
+/* Activation entry of one server, called before the host uses it. `local` is
+ * the record the server fills (handler_abi.h); `serverData` is what startup
+ * returned (never read by this module). Returns a PLIX_ACTIVATE_ result.
+ *
+ * DisplacementHandler: looks up "LW Object Info", "LW Item Info" and
+ * "Particle Services", in this order and all three, and keeps them for the
+ * whole module, replacing what an earlier activation kept even when this one
+ * fails; a missing service gives PLIX_ACTIVATE_MISSING_SERVICE whatever the
+ * version. On success it writes every entry into the record. The entries use
+ * the services of the last activation: after one that failed, none of them
+ * may be called until another succeeds.
+ * DisplacementInterface: looks up "LWXPanel" and builds a panel over
+ * `local`'s instance; PLIX_ACTIVATE_OK also when no panel could be made.
+ *
+ * Thread: any, but never while an entry of the effect runs (the handler's
+ * activation writes module-wide state without a lock; the interface's writes
+ * into the instance it shows). */
 typedef int ActivateFunc(int version, GlobalFunc *global, void *local, void *serverData);
 
 typedef struct ServerRow {
@@ -44,8 +61,8 @@ typedef struct ModuleDescriptor {
     uint32_t sync;
     uint32_t version;
     uint32_t machine;
-    void *(*startup)(void);     /* returns the server data, (void *)4 */
-    void (*shutdown)(void *);   /* does nothing */
+    void *(*startup)(void);     /* called once after loading; returns the server data, (void *)4 */
+    void (*shutdown)(void *);   /* does nothing; the module keeps nothing to release */
     const ServerRow *servers;   /* ended by an all-zero row */
 } ModuleDescriptor;
 
