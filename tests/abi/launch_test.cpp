@@ -1,8 +1,9 @@
 // Launch data through the binary interface: the two-point example from a
 // fresh thread, and one random sequence per thread.
-#include <latch>
+#include <thread>
 
 #include "module_fixture.h"
+#include "plix/platform/start_latch.h"
 #include "spark_model.h"
 
 namespace plix::abitest {
@@ -60,14 +61,14 @@ TEST_F(Launch, EachThreadDrawsItsOwnSequence) {
     // Threads A and B start together; A creates two instances, B one: B's
     // equals A's first however their draws interleave.
     void *a1 = nullptr, *a2 = nullptr, *b1 = nullptr;
-    std::latch start(2);
+    platform::StartLatch start(2);
     std::thread a([&] {
-        start.arrive_and_wait();
+        start.arriveAndWait();
         a1 = createOn(0);
         a2 = createOn(1);
     });
     std::thread b([&] {
-        start.arrive_and_wait();
+        start.arriveAndWait();
         b1 = createOn(2);
     });
     a.join();

@@ -2,11 +2,11 @@
 // time it draws: two threads that create instances side by side get the same
 // launch data in the same order, the main thread's first instance equals
 // theirs, and within one thread each creation continues the sequence.
-#include <latch>
 #include <thread>
 
 #include "checks/checks.h"
 #include "launch_print.h"
+#include "plix/platform/start_latch.h"
 
 namespace plix::validate {
 namespace {
@@ -14,9 +14,9 @@ namespace {
 constexpr int perThread = 3;
 constexpr int points = 30;
 
-std::vector<void *> createSideBySide(ModuleSession &session, std::latch &start, std::uintptr_t firstItem) {
+std::vector<void *> createSideBySide(ModuleSession &session, platform::StartLatch &start, std::uintptr_t firstItem) {
     std::vector<void *> created;
-    start.arrive_and_wait();
+    start.arriveAndWait();
     for (int k = 0; k < perThread; ++k) {
         created.push_back(session.createOn(firstItem + k, points));
         std::this_thread::yield();
@@ -28,7 +28,7 @@ std::vector<void *> createSideBySide(ModuleSession &session, std::latch &start, 
 
 std::string checkThreads(CheckContext &context) {
     ModuleSession session(context.modulePath);
-    std::latch start(2);
+    platform::StartLatch start(2);
     std::vector<void *> first, second;
     std::string error;
     const auto worker = [&](std::vector<void *> &out, std::uintptr_t item) {
