@@ -68,7 +68,7 @@ std::string showValue(const standin::PanelValue &value, const std::string &contr
         if (controlType == "iBoolean") return std::to_string(*i) + (*i != 0 ? " (on)" : " (off)");
         return std::to_string(*i);
     }
-    if (const auto *v = std::get_if<standin::Vec3>(&value)) return number(v->x) + ", " + number(v->y) + ", " + number(v->z);
+    if (const auto *v = std::get_if<geometry::Vec3>(&value)) return number(v->x) + ", " + number(v->y) + ", " + number(v->z);
     return "(none)";
 }
 
@@ -94,7 +94,7 @@ std::optional<standin::PanelValue> readValue(std::string_view text, const std::s
             if (comma == std::string_view::npos) break;
             start = comma + 1;
         }
-        if (parts.size() == 3) return standin::PanelValue(standin::Vec3{parts[0], parts[1], parts[2]});
+        if (parts.size() == 3) return standin::PanelValue(geometry::Vec3{parts[0], parts[1], parts[2]});
     } else {
         expected = "nothing: its data type '" + dataType + "' takes no value here";
     }

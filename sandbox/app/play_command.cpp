@@ -66,8 +66,8 @@ public:
 #endif
     }
 
-    void addFrame([[maybe_unused]] int frame, [[maybe_unused]] const preview::FrameSparks &sparks,
-                  [[maybe_unused]] const std::vector<preview::Point3> &emitters) {
+    void addFrame([[maybe_unused]] int frame, [[maybe_unused]] const geometry::FrameSparks &sparks,
+                  [[maybe_unused]] const std::vector<geometry::Vec3> &emitters) {
 #ifdef PLIX_HAVE_PREVIEW
         if (recorder_) recorder_->addFrame(frame, sparks, emitters);
 #endif
@@ -122,7 +122,7 @@ int play(const PlayOptions &options, std::ostream &out, std::ostream &err) {
     for (long long f = range.first; f <= range.last; ++f) {
         const int frame = static_cast<int>(f);
         const auto before = Clock::now();
-        const preview::FrameSparks sparks = effects.playFrame(frame);
+        const geometry::FrameSparks sparks = effects.playFrame(frame);
         tally.moduleSeconds += std::chrono::duration<double>(Clock::now() - before).count();
         ++tally.frames;
         if (cache) cache->addFrame(frame, effects.timeOf(frame), sparks);
@@ -130,7 +130,7 @@ int play(const PlayOptions &options, std::ostream &out, std::ostream &err) {
         if (frame == range.last) {
             tally.inFlightAtEnd = 0;
             for (const auto &effect : sparks)
-                for (const preview::SparkSample &spark : effect) tally.inFlightAtEnd += spark.parked ? 0 : 1;
+                for (const geometry::SparkSample &spark : effect) tally.inFlightAtEnd += spark.parked ? 0 : 1;
         }
         progress.update(tally.frames);
     }

@@ -44,16 +44,8 @@ SceneEffects::SceneEffects(const scene::Scene &scene, const std::string &moduleP
         void *item = standin::itemId(o + 1);
         const double fps = scene_.fps;
         host_->addObject({item, object.pointCount,
-                          [&object, fps](double t) {
-                              const scene::Vec3 p = object.positionAt(t, fps);
-                              return standin::Vec3{p[0], p[1], p[2]};
-                          },
-                          [&object, fps](double t) {
-                              const scene::Axes a = object.axesAt(t, fps);
-                              return standin::Axes{{a.x[0], a.x[1], a.x[2]},
-                                                   {a.y[0], a.y[1], a.y[2]},
-                                                   {a.z[0], a.z[1], a.z[2]}};
-                          }});
+                          [&object, fps](double t) { return object.positionAt(t, fps); },
+                          [&object, fps](double t) { return object.axesAt(t, fps); }});
         for (std::size_t b = 0; b < object.effects.size(); ++b) {
             const scene::EffectBlock &block = object.effects[b];
             const std::size_t systemsBefore = host_->particles().systemCount();
@@ -84,7 +76,7 @@ SceneEffects::SceneEffects(const scene::Scene &scene, const std::string &moduleP
     for (std::size_t e = 0; e < effects_.size(); ++e) {
         void *panel = buildPanel(e);
         const standin::PanelValue value = host_->panels().readValue(panel, parkingId);
-        if (const auto *parking = std::get_if<standin::Vec3>(&value))
+        if (const auto *parking = std::get_if<geometry::Vec3>(&value))
             effects_[e].parking = *parking;
         else
             throw SandboxError("the effect's panel shows no parking position ('avoi')");
@@ -95,28 +87,27 @@ SceneEffects::~SceneEffects() {
     for (const Effect &effect : effects_) handler_->destroy(effect.instance);
 }
 
-preview::FrameSparks SceneEffects::playFrame(int frame) {
-    preview::FrameSparks frameSparks(effects_.size());
+geometry::FrameSparks SceneEffects::playFrame(int frame) {
+    geometry::FrameSparks frameSparks(effects_.size());
     const double time = timeOf(frame);
     for (std::size_t e = 0; e < effects_.size(); ++e) {
         const Effect &effect = effects_[e];
         handler_->newTime(effect.instance, frame, time);
-        const std::vector<standin::Vec3> positions = handler_->evaluateAll(effect.instance, effect.pointCount);
+        const std::vector<geometry::Vec3> positions = handler_->evaluateAll(effect.instance, effect.pointCount);
         const standin::ParticleSystemState *system = host_->particles().find(effect.particleSystem);
-        std::vector<preview::SparkSample> &sparks = frameSparks[e];
+        std::vector<geometry::SparkSample> &sparks = frameSparks[e];
         sparks.resize(positions.size());
         for (std::size_t i = 0; i < positions.size(); ++i) {
-            const standin::Vec3 &p = positions[i];
-            sparks[i].position = {p.x, p.y, p.z};
-            sparks[i].parked = p == effect.parking;
+            sparks[i].position = positions[i];
+            sparks[i].parked = positions[i] == effect.parking;
             if (system != nullptr && i < system->ages.size()) sparks[i].age = system->ages[i];
         }
     }
     return frameSparks;
 }
 
-std::vector<preview::Point3> SceneEffects::emitterPositions(int frame) const {
-    std::vector<preview::Point3> positions;
+std::vector<geometry::Vec3> SceneEffects::emitterPositions(int frame) const {
+    std::vector<geometry::Vec3> positions;
     for (const scene::SceneObject &object : scene_.objects)
         if (!object.effects.empty()) positions.push_back(object.positionAt(timeOf(frame), scene_.fps));
     return positions;

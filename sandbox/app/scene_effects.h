@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "plix/standin/standin.h"
-#include "preview/spark_sample.h"
+#include "plix/geometry.h"
 #include "scene/scene.h"
 
 namespace plix::sandbox {
@@ -23,7 +23,7 @@ public:
         void *instance = nullptr;
         const void *particleSystem = nullptr; // the system its create made
         int pointCount = 0;
-        standin::Vec3 parking{}; // the panel's 'avoi' value
+        geometry::Vec3 parking{}; // the panel's 'avoi' value
     };
 
     // Throws SandboxError when the module cannot be loaded or activated or an
@@ -41,11 +41,11 @@ public:
     // One frame as the host plays it: for each effect in scene order, new-time
     // with the frame and its time, then evaluate once per point. Returns each
     // spark's position, published age and whether it is parked.
-    preview::FrameSparks playFrame(int frame);
+    geometry::FrameSparks playFrame(int frame);
     double timeOf(int frame) const { return frame / scene_.fps; }
 
     // Positions of the objects that carry effects, at a frame.
-    std::vector<preview::Point3> emitterPositions(int frame) const;
+    std::vector<geometry::Vec3> emitterPositions(int frame) const;
 
     // The lines the save entry writes for one effect.
     std::vector<std::string> savedBlock(std::size_t effect);

@@ -34,7 +34,7 @@ public:
         std::filesystem::create_directories(folder_ / "cache");
     }
 
-    void addFrame(int frame, double time, const FrameSparks &sparks) override {
+    void addFrame(int frame, double time, const geometry::FrameSparks &sparks) override {
         std::size_t count = 0;
         for (const auto &effect : sparks) count += effect.size();
         std::ostringstream header;
@@ -51,10 +51,10 @@ public:
         body.reserve(body.size() + count * 37);
         for (std::size_t e = 0; e < sparks.size(); ++e)
             for (std::size_t i = 0; i < sparks[e].size(); ++i) {
-                const SparkSample &spark = sparks[e][i];
+                const geometry::SparkSample &spark = sparks[e][i];
                 appendInt(body, static_cast<std::int32_t>(e));
                 appendInt(body, static_cast<std::int32_t>(i));
-                for (double c : spark.position) appendDouble(body, c);
+                for (double c : {spark.position.x, spark.position.y, spark.position.z}) appendDouble(body, c);
                 appendFloat(body, spark.age);
                 body.push_back(spark.parked ? 1 : 0);
             }
@@ -75,16 +75,16 @@ public:
         file_.stream() << "frame,time,object,effect,spark,x,y,z,age,parked\n";
     }
 
-    void addFrame(int frame, double time, const FrameSparks &sparks) override {
+    void addFrame(int frame, double time, const geometry::FrameSparks &sparks) override {
         std::string rows;
         const std::string prefix = std::to_string(frame) + "," + exact(time) + ",";
         for (std::size_t e = 0; e < sparks.size(); ++e) {
             const std::string effect = prefix + effects_.at(e).object + "," + std::to_string(effects_[e].number) + ",";
             for (std::size_t i = 0; i < sparks[e].size(); ++i) {
-                const SparkSample &spark = sparks[e][i];
+                const geometry::SparkSample &spark = sparks[e][i];
                 rows += effect;
                 rows += std::to_string(i);
-                for (double c : spark.position) rows += "," + exact(c);
+                for (double c : {spark.position.x, spark.position.y, spark.position.z}) rows += "," + exact(c);
                 rows += "," + exact(spark.age);
                 rows += spark.parked ? ",1\n" : ",0\n";
             }

@@ -14,12 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "preview/spark_sample.h"
+#include "plix/geometry.h"
 
 namespace plix::cache {
 
-using preview::FrameSparks;
-using preview::SparkSample;
 
 enum class CacheFormat { none, ply, csv };
 
@@ -32,7 +30,7 @@ struct CachedEffect {
 class ParticleCache {
 public:
     virtual ~ParticleCache() = default;
-    virtual void addFrame(int frame, double time, const FrameSparks &sparks) = 0;
+    virtual void addFrame(int frame, double time, const geometry::FrameSparks &sparks) = 0;
     // Puts the cache in place; without it a cache file in progress is dropped.
     virtual void finish() = 0;
 };

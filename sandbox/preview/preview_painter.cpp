@@ -63,7 +63,7 @@ class PreviewPainter {
 public:
     explicit PreviewPainter(const PreviewRecorder &recorder) : recorder_(recorder) {
         for (const auto &path : recorder.paths_)
-            for (const Point3 &p : path) fit_.include(projectToView(p));
+            for (const geometry::Vec3 &p : path) fit_.include(projectToView(p));
         for (const auto &frame : recorder.frames_)
             for (const auto &spark : frame.sparks) fit_.include(projectToView(spark.position));
     }
@@ -72,7 +72,7 @@ public:
     void paint(gdImagePtr image, const Palette &palette, int left, int top, int width, int height, int frame,
                int sparkSize) const {
         gdImageSetClip(image, left, top, left + width - 1, top + height - 1);
-        const auto pixel = [&](const Point3 &p) {
+        const auto pixel = [&](const geometry::Vec3 &p) {
             const Point2 at = fit_.toPixel(projectToView(p), width, height);
             return std::array<int, 2>{left + static_cast<int>(at[0]), top + static_cast<int>(at[1])};
         };
@@ -91,7 +91,7 @@ public:
                 else
                     gdImageFilledRectangle(image, at[0], at[1], at[0] + sparkSize - 1, at[1] + sparkSize - 1, colour);
             }
-            for (const Point3 &emitter : shown->emitters) {
+            for (const geometry::Vec3 &emitter : shown->emitters) {
                 const auto at = pixel(emitter);
                 gdImageRectangle(image, at[0] - 2, at[1] - 2, at[0] + 2, at[1] + 2, palette.emitter);
             }
@@ -106,7 +106,7 @@ private:
     // A faint cross on the ground plane through the origin, for orientation.
     template <class Pixel>
     void drawGround(gdImagePtr image, const Palette &palette, const Pixel &pixel) const {
-        const Point3 ends[][2] = {{{-1, 0, 0}, {1, 0, 0}}, {{0, 0, -1}, {0, 0, 1}}};
+        const geometry::Vec3 ends[][2] = {{{-1, 0, 0}, {1, 0, 0}}, {{0, 0, -1}, {0, 0, 1}}};
         for (const auto &line : ends) {
             const auto a = pixel(line[0]), b = pixel(line[1]);
             gdImageLine(image, a[0], a[1], b[0], b[1], palette.grid);

@@ -41,14 +41,14 @@ const PreviewRecorder::ShownFrame *PreviewRecorder::shown(int frame) const {
     return found != frames_.end() && found->frame == frame ? &*found : nullptr;
 }
 
-void PreviewRecorder::addFrame(int frame, const FrameSparks &sparks, const std::vector<Point3> &emitters) {
+void PreviewRecorder::addFrame(int frame, const geometry::FrameSparks &sparks, const std::vector<geometry::Vec3> &emitters) {
     if (paths_.size() < emitters.size()) paths_.resize(emitters.size());
     for (std::size_t e = 0; e < emitters.size(); ++e) paths_[e].push_back(emitters[e]);
     if (!isShown(frame) || shown(frame) != nullptr) return;
 
     ShownFrame kept{frame, {}, emitters};
     for (const auto &effect : sparks)
-        for (const SparkSample &spark : effect)
+        for (const geometry::SparkSample &spark : effect)
             if (!spark.parked) kept.sparks.push_back({spark.position, spark.age});
     // Oldest first, so that the youngest, brightest sparks end up on top.
     std::stable_sort(kept.sparks.begin(), kept.sparks.end(),

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "preview/spark_sample.h"
+#include "plix/geometry.h"
 
 namespace plix::preview {
 
@@ -37,7 +37,7 @@ public:
 
     // Call for every frame of the range, in order: the emitters' positions
     // extend their paths; the sparks are kept only for frames shown.
-    void addFrame(int frame, const FrameSparks &sparks, const std::vector<Point3> &emitters);
+    void addFrame(int frame, const geometry::FrameSparks &sparks, const std::vector<geometry::Vec3> &emitters);
 
     // Encoded files (libgd). Frames never added show only the paths.
     std::string contactSheetPng() const;
@@ -45,13 +45,13 @@ public:
 
 private:
     struct ShownSpark {
-        Point3 position;
+        geometry::Vec3 position;
         float age;
     };
     struct ShownFrame {
         int frame;
         std::vector<ShownSpark> sparks;
-        std::vector<Point3> emitters;
+        std::vector<geometry::Vec3> emitters;
     };
     const ShownFrame *shown(int frame) const;
     bool isShown(int frame) const;
@@ -63,7 +63,7 @@ private:
     std::vector<int> gifFrames_;
     int gifDelay_ = 3;
     std::vector<ShownFrame> frames_;
-    std::vector<std::vector<Point3>> paths_; // one per emitter
+    std::vector<std::vector<geometry::Vec3>> paths_; // one per emitter
 
     friend class PreviewPainter;
 };

@@ -6,14 +6,14 @@
 
 namespace plix::preview {
 
-Point2 projectToView(const Point3 &world) {
+Point2 projectToView(const geometry::Vec3 &world) {
     constexpr double yaw = 35.0 * std::numbers::pi / 180.0;
     constexpr double tilt = 25.0 * std::numbers::pi / 180.0;
     const double cy = std::cos(yaw), sy = std::sin(yaw);
     const double ct = std::cos(tilt), st = std::sin(tilt);
-    const double x = cy * world[0] - sy * world[2];
-    const double depth = sy * world[0] + cy * world[2];
-    const double y = ct * world[1] + st * depth;
+    const double x = cy * world.x - sy * world.z;
+    const double depth = sy * world.x + cy * world.z;
+    const double y = ct * world.y + st * depth;
     return {x, y};
 }
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "preview/spark_sample.h"
+#include "plix/geometry.h"
 
 namespace plix::preview {
 
@@ -12,7 +12,7 @@ using Point2 = std::array<double, 2>;
 
 // World to view plane: turned 35 degrees about the world's y axis, then
 // tipped 25 degrees to look down; view x to the right, view y up.
-Point2 projectToView(const Point3 &world);
+Point2 projectToView(const geometry::Vec3 &world);
 
 // Grows to hold view-plane points; maps them into a picture of given size.
 class ViewFit {

@@ -16,13 +16,13 @@ double catmullRom(double p0, double p1, double p2, double p3, double u) {
 
 // Tangent helper keys beyond the ends: mirrored so that the curve leaves the
 // first and reaches the last key along the straight line to its neighbour.
-Vec3 mirrored(const Vec3 &end, const Vec3 &neighbour) {
-    return {2.0 * end[0] - neighbour[0], 2.0 * end[1] - neighbour[1], 2.0 * end[2] - neighbour[2]};
+geometry::Vec3 mirrored(const geometry::Vec3 &end, const geometry::Vec3 &neighbour) {
+    return {2.0 * end.x - neighbour.x, 2.0 * end.y - neighbour.y, 2.0 * end.z - neighbour.z};
 }
 
 } // namespace
 
-Vec3 interpolateKeys(const std::vector<Key> &keys, double frame, Interpolation mode) {
+geometry::Vec3 interpolateKeys(const std::vector<Key> &keys, double frame, Interpolation mode) {
     if (keys.empty()) return {0.0, 0.0, 0.0};
     if (frame <= keys.front().frame) return keys.front().value;
     if (frame >= keys.back().frame) return keys.back().value;
@@ -34,39 +34,41 @@ Vec3 interpolateKeys(const std::vector<Key> &keys, double frame, Interpolation m
     const Key &b = keys[i + 1];
     const double u = (frame - a.frame) / (b.frame - a.frame);
 
-    Vec3 out{};
+    // Each channel on its own.
     if (mode == Interpolation::linear) {
-        for (int c = 0; c < 3; ++c) out[c] = a.value[c] + (b.value[c] - a.value[c]) * u;
-        return out;
+        const auto line = [u](double from, double to) { return from + (to - from) * u; };
+        return {line(a.value.x, b.value.x), line(a.value.y, b.value.y), line(a.value.z, b.value.z)};
     }
-    const Vec3 before = i > 0 ? keys[i - 1].value : mirrored(a.value, b.value);
-    const Vec3 beyond = i + 2 < keys.size() ? keys[i + 2].value : mirrored(b.value, a.value);
-    for (int c = 0; c < 3; ++c) out[c] = catmullRom(before[c], a.value[c], b.value[c], beyond[c], u);
-    return out;
+    const geometry::Vec3 before = i > 0 ? keys[i - 1].value : mirrored(a.value, b.value);
+    const geometry::Vec3 beyond = i + 2 < keys.size() ? keys[i + 2].value : mirrored(b.value, a.value);
+    return {catmullRom(before.x, a.value.x, b.value.x, beyond.x, u),
+            catmullRom(before.y, a.value.y, b.value.y, beyond.y, u),
+            catmullRom(before.z, a.value.z, b.value.z, beyond.z, u)};
 }
 
-Axes axesFromHeadingPitchBank(const Vec3 &degrees) {
+geometry::Axes axesFromHeadingPitchBank(const geometry::Vec3 &degrees) {
     constexpr double toRadians = std::numbers::pi / 180.0;
-    const double ch = std::cos(degrees[0] * toRadians), sh = std::sin(degrees[0] * toRadians);
-    const double cp = std::cos(degrees[1] * toRadians), sp = std::sin(degrees[1] * toRadians);
-    const double cb = std::cos(degrees[2] * toRadians), sb = std::sin(degrees[2] * toRadians);
+    // Heading, pitch and bank are held in x, y and z.
+    const double ch = std::cos(degrees.x * toRadians), sh = std::sin(degrees.x * toRadians);
+    const double cp = std::cos(degrees.y * toRadians), sp = std::sin(degrees.y * toRadians);
+    const double cb = std::cos(degrees.z * toRadians), sb = std::sin(degrees.z * toRadians);
     // Columns of Ry(h) * Rx(p) * Rz(b).
-    Axes axes;
+    geometry::Axes axes;
     axes.x = {ch * cb + sh * sp * sb, cp * sb, -sh * cb + ch * sp * sb};
     axes.y = {-ch * sb + sh * sp * cb, cp * cb, sh * sb + ch * sp * cb};
     axes.z = {sh * cp, -sp, ch * cp};
     return axes;
 }
 
-Vec3 Motion::positionAtFrame(double frame) const {
+geometry::Vec3 Motion::positionAtFrame(double frame) const {
     return interpolateKeys(positionKeys, frame, interpolation);
 }
 
-Vec3 Motion::rotationAtFrame(double frame) const {
+geometry::Vec3 Motion::rotationAtFrame(double frame) const {
     return interpolateKeys(rotationKeys, frame, interpolation);
 }
 
-Axes Motion::axesAtFrame(double frame) const {
+geometry::Axes Motion::axesAtFrame(double frame) const {
     return axesFromHeadingPitchBank(rotationAtFrame(frame));
 }
 

@@ -13,41 +13,33 @@
 // the end key's value. An object without keys stays at the origin, unturned.
 #pragma once
 
-#include <array>
 #include <vector>
 
-namespace plix::scene {
+#include "plix/geometry.h"
 
-using Vec3 = std::array<double, 3>;
+namespace plix::scene {
 
 enum class Interpolation { linear, smooth };
 
 struct Key {
     double frame = 0.0;
-    Vec3 value{};
-};
-
-// Directions of an object's x, y and z axes in world space.
-struct Axes {
-    Vec3 x{1.0, 0.0, 0.0};
-    Vec3 y{0.0, 1.0, 0.0};
-    Vec3 z{0.0, 0.0, 1.0};
+    geometry::Vec3 value{};
 };
 
 // Keys must be sorted by frame, without two keys on the same frame.
-Vec3 interpolateKeys(const std::vector<Key> &keys, double frame, Interpolation mode);
+geometry::Vec3 interpolateKeys(const std::vector<Key> &keys, double frame, Interpolation mode);
 
 // Axes of an object turned by heading, pitch and bank in degrees.
-Axes axesFromHeadingPitchBank(const Vec3 &degrees);
+geometry::Axes axesFromHeadingPitchBank(const geometry::Vec3 &degrees);
 
 struct Motion {
     Interpolation interpolation = Interpolation::linear;
     std::vector<Key> positionKeys;
     std::vector<Key> rotationKeys;
 
-    Vec3 positionAtFrame(double frame) const;
-    Vec3 rotationAtFrame(double frame) const;
-    Axes axesAtFrame(double frame) const;
+    geometry::Vec3 positionAtFrame(double frame) const;
+    geometry::Vec3 rotationAtFrame(double frame) const;
+    geometry::Axes axesAtFrame(double frame) const;
 };
 
 } // namespace plix::scene

@@ -28,8 +28,8 @@ struct SceneObject {
     std::vector<EffectBlock> effects;
     int sourceLine = 0;
 
-    Vec3 positionAt(double seconds, double fps) const { return motion.positionAtFrame(seconds * fps); }
-    Axes axesAt(double seconds, double fps) const { return motion.axesAtFrame(seconds * fps); }
+    geometry::Vec3 positionAt(double seconds, double fps) const { return motion.positionAtFrame(seconds * fps); }
+    geometry::Axes axesAt(double seconds, double fps) const { return motion.axesAtFrame(seconds * fps); }
 };
 
 struct Scene {

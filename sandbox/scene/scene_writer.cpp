@@ -28,8 +28,8 @@ std::string meshReference(const SceneObject &object, const std::filesystem::path
 
 void writeKeys(std::ostream &out, const char *keyword, const std::vector<Key> &keys) {
     for (const Key &key : keys)
-        out << "  " << keyword << ' ' << number(key.frame) << ' ' << number(key.value[0]) << ' '
-            << number(key.value[1]) << ' ' << number(key.value[2]) << '\n';
+        out << "  " << keyword << ' ' << number(key.frame) << ' ' << number(key.value.x) << ' '
+            << number(key.value.y) << ' ' << number(key.value.z) << '\n';
 }
 
 } // namespace

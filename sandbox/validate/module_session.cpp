@@ -11,12 +11,12 @@ Vec3 movingPosition(double time) {
     return {3.0 * std::sin(1.3 * time), 2.0 * time - 0.5 * time * time, 3.0 * std::cos(0.7 * time)};
 }
 
-standin::Axes movingAxes(double time) {
+geometry::Axes movingAxes(double time) {
     // Turns about y by a heading that grows with time, after a pitch about z
     // that swings back and forth.
     const double h = 0.9 * time, p = 0.4 * std::sin(time);
     const double ch = std::cos(h), sh = std::sin(h), cp = std::cos(p), sp = std::sin(p);
-    standin::Axes axes;
+    geometry::Axes axes;
     axes.x = {ch * cp, sp, -sh * cp};
     axes.y = {-ch * sp, cp, sh * sp};
     axes.z = {sh, 0.0, ch};

@@ -12,12 +12,12 @@
 
 namespace plix::validate {
 
-using standin::Vec3;
+using geometry::Vec3;
 
 // World position and axes of the objects the checks use: every object moves
 // and turns the same way, so that launch data shows in the positions.
 Vec3 movingPosition(double time);
-standin::Axes movingAxes(double time);
+geometry::Axes movingAxes(double time);
 
 class ModuleSession {
 public:

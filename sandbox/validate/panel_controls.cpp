@@ -25,7 +25,7 @@ int randomInt(std::string_view id, CheckRandom &random) {
 
 standin::PanelValue randomPanelValue(const ControlSpec &control, CheckRandom &random) {
     if (control.dataType == "float") return randomReal(random);
-    if (control.dataType == "float3") return standin::Vec3{randomReal(random), randomReal(random), randomReal(random)};
+    if (control.dataType == "float3") return geometry::Vec3{randomReal(random), randomReal(random), randomReal(random)};
     return randomInt(control.idText, random);
 }
 

@@ -28,7 +28,7 @@ void SettingsModel::enter(std::string_view id, const standin::PanelValue &value)
     else if (id == "sprk")
         startFrame = whole();
     else if (id == "avoi")
-        avoid = std::get<standin::Vec3>(value);
+        avoid = std::get<geometry::Vec3>(value);
 }
 
 std::optional<standin::PanelValue> SettingsModel::shown(std::string_view id) const {

@@ -15,7 +15,7 @@ struct SettingsModel {
     int spreadMin = 0, spreadMax = 180, ageMin = 10, ageMax = 60;
     double gravity = 9.8;
     int recycle = 1, birthRate = 60, startFrame = 0;
-    standin::Vec3 avoid{-100.0, -100.0, 0.0};
+    geometry::Vec3 avoid{-100.0, -100.0, 0.0};
 
     // An edit of the control `id` with a value of its data type.
     void enter(std::string_view id, const standin::PanelValue &value);

@@ -89,7 +89,7 @@ TEST_F(HandlerActivation, LaterActivationReplacesTheServiceReferences) {
     EXPECT_EQ(effect.activate(4), PLIX_ACTIVATE_MISSING_SERVICE);
     host.offer(Service::Particles);
     ASSERT_EQ(effect.activate(4), PLIX_ACTIVATE_OK);
-    host.addObject(SceneObject::fixed(itemId(1), 2));
+    host.addObject(HostObject::fixed(itemId(1), 2));
     void *instance = effect.create(itemId(1));
     ASSERT_NE(instance, nullptr);
     EXPECT_EQ(host.calls().count(CallKind::ParticleCreate), 1u);

@@ -12,7 +12,7 @@ using Evaluate = ModuleTest;
 // Sparks at distinct positions: frame 40 of a moving object, where the
 // early sparks are in flight and the late ones are parked.
 struct Scene {
-    SceneObject object;
+    HostObject object;
     void *instance;
     FrameOutput reference;
 };
@@ -63,7 +63,7 @@ TEST_F(Evaluate, BeforeAnyNewTimeEveryCallGetsTheOrigin) {
 }
 
 TEST_F(Evaluate, OneSparkAnswersEveryCall) {
-    const SceneObject object = movingObject(itemId(2), 1);
+    const HostObject object = movingObject(itemId(2), 1);
     void *instance = createFresh(object);
     const FrameOutput out = frame(instance, object.item, 4, 0, 0.0);
     EXPECT_EQ(out.evaluated, std::vector<Vec3>(4, object.position(0.0)));
@@ -77,7 +77,7 @@ TEST_F(Evaluate, WithoutSparksEveryCallGetsTheParkingPosition) {
 }
 
 TEST_F(Evaluate, WritesOnlyTheDisplacedPosition) {
-    const SceneObject object = movingObject(itemId(4), 2);
+    const HostObject object = movingObject(itemId(4), 2);
     void *instance = createFresh(object);
     effect.newTime(instance, 0, 0.0);
     struct {

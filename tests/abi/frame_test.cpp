@@ -15,7 +15,7 @@ using Frame = ModuleTest;
 // 1 and 1.5 frames. At frame 1 (1/30 s) sparks 0 to 2 are in flight, spark 3
 // is still to be born.
 TEST_F(Frame, CallsCleanUpThenItemParametersOfSparksInFlightThenInitThenThreeSetsPerSpark) {
-    const SceneObject object = movingObject(itemId(3), 4);
+    const HostObject object = movingObject(itemId(3), 4);
     void *instance = createFresh(object);
     ModelGenerator random;
     const std::vector<ModelSpark> sparks = drawLaunch(ModelSettings{}, random, 4);
@@ -70,7 +70,7 @@ TEST_F(Frame, CallsCleanUpThenItemParametersOfSparksInFlightThenInitThenThreeSet
 // object, against the formulas.
 TEST_F(Frame, PositionsAndParticleDataFollowTheFormulasExactly) {
     const int n = 12;
-    const SceneObject object = movingObject(itemId(4), n);
+    const HostObject object = movingObject(itemId(4), n);
     void *instance = createFresh(object);
     ModelGenerator random;
     const std::vector<ModelSpark> sparks = drawLaunch(ModelSettings{}, random, n);
@@ -104,7 +104,7 @@ TEST_F(Frame, PositionsAndParticleDataFollowTheFormulasExactly) {
 }
 
 TEST_F(Frame, BeforeTheStartFrameEverySparkIsParkedAndNothingIsAsked) {
-    const SceneObject object = movingObject(itemId(5), 3);
+    const HostObject object = movingObject(itemId(5), 3);
     void *instance = createFresh(object, "START_F 10\nAvoidX 7\nAvoidY 8\nAvoidZ 9\n");
     host.calls().clear();
     const FrameOutput out = frame(instance, object.item, 3, 9, 9 / 30.0);
@@ -115,7 +115,7 @@ TEST_F(Frame, BeforeTheStartFrameEverySparkIsParkedAndNothingIsAsked) {
 }
 
 TEST_F(Frame, FirstFrameLaunchesSparkZeroFromTheObjectWithAgeZero) {
-    const SceneObject object = movingObject(itemId(6), 4);
+    const HostObject object = movingObject(itemId(6), 4);
     void *instance = createFresh(object);
     const FrameOutput out = frame(instance, object.item, 4, 0, 0.0);
     EXPECT_EQ(out.evaluated[0], object.position(0.0));
@@ -134,7 +134,7 @@ TEST_F(Frame, ObjectWithoutPointsPublishesNoParticle) {
 }
 
 TEST_F(Frame, BirthRateZeroKeepsEverySparkParked) {
-    const SceneObject object = movingObject(itemId(7), 5);
+    const HostObject object = movingObject(itemId(7), 5);
     void *instance = createFresh(object, "Birth 0\n");
     host.calls().clear();
     for (int f : {0, 1, 30, 1000}) {
@@ -158,7 +158,7 @@ TEST_F(Frame, FramesAskedInAnyOrderEqualFramesAskedInSequence) {
         const std::string block = "Birth " + std::to_string(rate) + "\nSTART_F " + std::to_string(start) +
                                   "\nReCycle " + std::to_string(recycle) +
                                   "\nAgeMin 3\nAgeMax 40\nAvoidX -12345.5\nAvoidY 777.25\nAvoidZ -0.125\n";
-        const SceneObject object = movingObject(itemId(100 + round), n);
+        const HostObject object = movingObject(itemId(100 + round), n);
         void *instance = createFresh(object, block);
 
         std::vector<int> frames;

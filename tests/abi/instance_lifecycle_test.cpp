@@ -38,7 +38,7 @@ TEST_F(InstanceLifecycle, ObjectWithoutPointsStillGivesAnInstance) {
 }
 
 TEST_F(InstanceLifecycle, PointArrayThatCannotExistGivesNoInstanceAndNoErrorText) {
-    host.addObject(SceneObject::fixed(itemId(1), -1));
+    host.addObject(HostObject::fixed(itemId(1), -1));
     const char sentinel[] = "untouched";
     const char *errorText = sentinel;
     EXPECT_EQ(effect.create(itemId(1), &errorText), nullptr);
@@ -99,7 +99,7 @@ TEST_F(InstanceLifecycle, CopyTakesTheSettingsAndLeavesEachInstanceItsOwnSparks)
 }
 
 TEST_F(InstanceLifecycle, CopyOntoItselfChangesNothing) {
-    SceneObject object = movingObject(itemId(1), 6);
+    HostObject object = movingObject(itemId(1), 6);
     void *instance = createFresh(object);
     const std::vector<std::string> block = saved(instance);
     const FrameOutput before = frame(instance, object.item, 6, 4, 4 / 30.0);
@@ -124,8 +124,8 @@ TEST_F(InstanceLifecycle, DestroyingTheSourceOfACopyLeavesTheDestinationWhole) {
 }
 
 TEST_F(InstanceLifecycle, InstancesCreatedInARowContinueTheRandomSequence) {
-    SceneObject first = movingObject(itemId(1), 8);
-    SceneObject second = movingObject(itemId(2), 8);
+    HostObject first = movingObject(itemId(1), 8);
+    HostObject second = movingObject(itemId(2), 8);
     host.addObject(first);
     host.addObject(second);
     auto [a, b] = onFreshThread([&] { return std::pair{effect.create(first.item), effect.create(second.item)}; });

@@ -15,7 +15,7 @@ using Launch = ModuleTest;
 // spark 1 (born half a frame later) a little less: its position gives the
 // launch velocity back, and its age value gives the lifetime.
 TEST_F(Launch, TwoPointExampleFromAFreshThread) {
-    const SceneObject object = SceneObject::fixed(itemId(1), 2);
+    const HostObject object = HostObject::fixed(itemId(1), 2);
     void *instance = createFresh(object);
     const double time = 1.0;
     const FrameOutput out = frame(instance, object.item, 2, 0, time);
@@ -35,7 +35,7 @@ TEST_F(Launch, TwoPointExampleFromAFreshThread) {
 }
 
 TEST_F(Launch, OnePointExampleHasLifetimeTen) {
-    const SceneObject object = SceneObject::fixed(itemId(2), 1);
+    const HostObject object = HostObject::fixed(itemId(2), 1);
     void *instance = createFresh(object);
     // In flight through frame 10 (0 × 30 + 10), parked from frame 11 on.
     const FrameOutput last = frame(instance, object.item, 1, 10, 0.2);
@@ -48,7 +48,7 @@ TEST_F(Launch, OnePointExampleHasLifetimeTen) {
 // neither continues nor disturbs another's.
 TEST_F(Launch, EachThreadDrawsItsOwnSequence) {
     const int n = 10;
-    std::vector<SceneObject> objects;
+    std::vector<HostObject> objects;
     for (std::uintptr_t k = 1; k <= 5; ++k) {
         objects.push_back(movingObject(itemId(20 + k), n));
         host.addObject(objects.back());

@@ -17,6 +17,7 @@
 namespace plix::abitest {
 
 using namespace plix::standin;
+using namespace plix::geometry;
 
 // Runs `work` on a new thread, whose random sequence starts afresh at 1,
 // and returns its result.
@@ -34,8 +35,8 @@ auto onFreshThread(Work work) {
 
 // An object that moves and turns: position and axes change with time, so a
 // spark's launch depends on when it was born.
-inline SceneObject movingObject(void *item, int points) {
-    SceneObject object;
+inline HostObject movingObject(void *item, int points) {
+    HostObject object;
     object.item = item;
     object.pointCount = points;
     object.position = [](double t) { return Vec3{1.0 + 2.0 * t, 3.0 - t, 0.5 * t}; };
@@ -71,14 +72,14 @@ protected:
 
     // An instance on a static object of `points` points at `position`.
     void *create(void *item, int points, Vec3 position = {}) {
-        host.addObject(SceneObject::fixed(item, points, position));
+        host.addObject(HostObject::fixed(item, points, position));
         return adopt(effect.create(item));
     }
 
     // An instance made on a fresh thread: its launch data is the first the
     // generator gives. `block` (scene block lines), when given, is loaded
     // on the same thread right after creation.
-    void *createFresh(const SceneObject &object, const std::string &block = {}) {
+    void *createFresh(const HostObject &object, const std::string &block = {}) {
         host.addObject(object);
         return adopt(onFreshThread([&] {
             void *instance = effect.create(object.item);

@@ -113,8 +113,8 @@ void PrintTo(const DrawCase &c, std::ostream *os) { *os << c.id; }
 class PanelDraws : public PanelTest, public ::testing::WithParamInterface<DrawCase> {
 protected:
     Observed observe(bool edit) {
-        host.addObject(SceneObject::fixed(itemId(1), 1));
-        host.addObject(SceneObject::fixed(itemId(2), 1));
+        host.addObject(HostObject::fixed(itemId(1), 1));
+        host.addObject(HostObject::fixed(itemId(2), 1));
         return onFreshThread([&] {
             Observed seen;
             void *edited = adopt(effect.create(itemId(1)));

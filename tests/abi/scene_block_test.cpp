@@ -199,7 +199,7 @@ TEST_F(SceneBlock, ReadsStopAfterTheClosingLineAndAtTheStreamsEnd) {
 // loaded settings: the very draws a further creation would take.
 TEST_F(SceneBlock, LoadDrawsVelocitiesThenLifetimes) {
     constexpr int points = 12;
-    host.addObject(SceneObject::fixed(itemId(1), points));
+    host.addObject(HostObject::fixed(itemId(1), points));
     const auto withLoad = onFreshThread([&] {
         void *a = adopt(effect.create(itemId(1)));
         load(a, textOf(defaultBlock));
@@ -217,7 +217,7 @@ TEST_F(SceneBlock, LoadDrawsVelocitiesThenLifetimes) {
 
 TEST_F(SceneBlock, RefusedLoadDrawsNothing) {
     constexpr int points = 12;
-    host.addObject(SceneObject::fixed(itemId(1), points));
+    host.addObject(HostObject::fixed(itemId(1), points));
     const auto refused = onFreshThread([&] {
         void *a = adopt(effect.create(itemId(1)));
         const auto before = trace(a, points);

@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "plix/standin/geometry.h"
-#include "plix/standin/scene_object.h"
+#include "plix/geometry.h"
+#include "plix/standin/host_object.h"
 
 namespace plix::abitest {
 
-using standin::Axes;
-using standin::SceneObject;
-using standin::Vec3;
+using geometry::Axes;
+using standin::HostObject;
+using geometry::Vec3;
 
 struct ModelSettings {
     double v0Min = 1.0, v0Max = 4.0;
@@ -73,7 +73,7 @@ struct ModelFlight {
 
 // Spark i of n at frame f, time t (birth rate not 0).
 inline ModelFlight simulate(const ModelSettings &s, int n, int i, const ModelSpark &spark, int f, double t,
-                            const SceneObject &object) {
+                            const HostObject &object) {
     ModelFlight out;
     out.pos = s.avoidPos;
     if (f < s.startFrame) return out;

@@ -2,6 +2,7 @@
 // heading, pitch and bank give.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "scene/motion.h"
@@ -10,8 +11,14 @@
 namespace plix::scene {
 namespace {
 
+using geometry::Axes;
+using geometry::Vec3;
+
+std::array<double, 3> components(const Vec3 &v) { return {v.x, v.y, v.z}; }
+
 void expectNear(const Vec3 &actual, const Vec3 &expected, const char *what) {
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR(actual[i], expected[i], 1e-12) << what << " component " << i;
+    const auto a = components(actual), e = components(expected);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(a[i], e[i], 1e-12) << what << " component " << i;
 }
 
 const std::vector<Key> threeKeys{{0.0, {0, 0, 0}}, {10.0, {10, -20, 360}}, {30.0, {10, 0, 0}}};
@@ -32,7 +39,7 @@ TEST(KeyInterpolation, SmoothPassesThroughKeysWithoutJumps) {
     // Continuous across a key, and on two keys a straight line.
     const Vec3 before = interpolateKeys(threeKeys, 10.0 - 1e-9, Interpolation::smooth);
     const Vec3 after = interpolateKeys(threeKeys, 10.0 + 1e-9, Interpolation::smooth);
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR(before[i], after[i], 1e-6);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(components(before)[i], components(after)[i], 1e-6);
     const std::vector<Key> twoKeys{{0.0, {0, 0, 0}}, {4.0, {8, 4, -4}}};
     expectNear(interpolateKeys(twoKeys, 1.0, Interpolation::smooth), {2, 1, -1}, "two keys");
 }
@@ -43,7 +50,7 @@ struct TurnCase {
 };
 
 void PrintTo(const TurnCase &c, std::ostream *out) {
-    *out << "hpb " << c.headingPitchBank[0] << " " << c.headingPitchBank[1] << " " << c.headingPitchBank[2];
+    *out << "hpb " << c.headingPitchBank.x << " " << c.headingPitchBank.y << " " << c.headingPitchBank.z;
 }
 
 class AxesFromRotation : public ::testing::TestWithParam<TurnCase> {};
@@ -72,11 +79,11 @@ TEST(AxesFromRotation, AreAlwaysARightHandedUnitFrame) {
         for (double p = -80; p < 200; p += 33)
             for (double b = -300; b < 300; b += 71) {
                 const Axes a = axesFromHeadingPitchBank({h, p, b});
-                const Vec3 cross{a.x[1] * a.y[2] - a.x[2] * a.y[1], a.x[2] * a.y[0] - a.x[0] * a.y[2],
-                                 a.x[0] * a.y[1] - a.x[1] * a.y[0]};
+                const Vec3 cross{a.x.y * a.y.z - a.x.z * a.y.y, a.x.z * a.y.x - a.x.x * a.y.z,
+                                 a.x.x * a.y.y - a.x.y * a.y.x};
                 expectNear(cross, a.z, "x cross y is z");
-                EXPECT_NEAR(a.x[0] * a.y[0] + a.x[1] * a.y[1] + a.x[2] * a.y[2], 0.0, 1e-12);
-                EXPECT_NEAR(std::hypot(a.x[0], a.x[1], a.x[2]), 1.0, 1e-12);
+                EXPECT_NEAR(a.x.x * a.y.x + a.x.y * a.y.y + a.x.z * a.y.z, 0.0, 1e-12);
+                EXPECT_NEAR(std::hypot(a.x.x, a.x.y, a.x.z), 1.0, 1e-12);
             }
 }
 

@@ -73,7 +73,7 @@ std::vector<CsvRow> readCsv(const std::filesystem::path &file) {
 // The same scene driven directly through the stand-in host, as a host would:
 // frame -> (effect, spark) -> position and published age.
 struct Reference {
-    std::map<int, std::vector<std::vector<standin::Vec3>>> positions;
+    std::map<int, std::vector<std::vector<geometry::Vec3>>> positions;
     std::map<int, std::vector<std::vector<float>>> ages;
 };
 
@@ -90,15 +90,8 @@ Reference driveDirectly(const std::filesystem::path &sceneFile) {
         for (std::size_t o = 0; o < scene.objects.size(); ++o) {
             const scene::SceneObject &object = scene.objects[o];
             host.addObject({standin::itemId(100 + o), object.pointCount,
-                            [&object, &scene](double t) {
-                                const auto p = object.positionAt(t, scene.fps);
-                                return standin::Vec3{p[0], p[1], p[2]};
-                            },
-                            [&object, &scene](double t) {
-                                const auto a = object.axesAt(t, scene.fps);
-                                return standin::Axes{{a.x[0], a.x[1], a.x[2]}, {a.y[0], a.y[1], a.y[2]},
-                                                     {a.z[0], a.z[1], a.z[2]}};
-                            }});
+                            [&object, &scene](double t) { return object.positionAt(t, scene.fps); },
+                            [&object, &scene](double t) { return object.axesAt(t, scene.fps); }});
             for (const scene::EffectBlock &block : object.effects) {
                 void *instance = effect.create(standin::itemId(100 + o));
                 std::string text;
@@ -178,12 +171,12 @@ TEST(PlayCommand, CacheHoldsWhatTheModuleHandsOutAndTheSceneComesBack) {
     for (const CsvRow &row : rows) {
         const int e = row.object == "Mover" ? 0 : 1;
         ASSERT_EQ(row.effect, 1);
-        const standin::Vec3 &p = ref.positions.at(row.frame).at(e).at(row.spark);
+        const geometry::Vec3 &p = ref.positions.at(row.frame).at(e).at(row.spark);
         EXPECT_EQ(row.x, p.x);
         EXPECT_EQ(row.y, p.y);
         EXPECT_EQ(row.z, p.z);
         EXPECT_EQ(row.age, ref.ages.at(row.frame).at(e).at(row.spark));
-        const bool atParking = e == 0 ? (p == standin::Vec3{-7, 5, 1}) : (p == standin::Vec3{-100, -100, 0});
+        const bool atParking = e == 0 ? (p == geometry::Vec3{-7, 5, 1}) : (p == geometry::Vec3{-100, -100, 0});
         EXPECT_EQ(row.parked, atParking ? 1 : 0);
         (row.parked ? parkedSeen : flyingSeen)++;
     }

@@ -47,7 +47,7 @@ TEST(SceneReader, ReadsEveryPartOfAGoodFile) {
     EXPECT_EQ(left.motion.interpolation, Interpolation::smooth);
     ASSERT_EQ(left.motion.positionKeys.size(), 2u);
     EXPECT_EQ(left.motion.positionKeys[0].frame, 0.0) << "keys are sorted by frame";
-    EXPECT_EQ(left.motion.positionKeys[1].value, (Vec3{1, 2, 3}));
+    EXPECT_EQ(left.motion.positionKeys[1].value, (geometry::Vec3{1, 2, 3}));
     ASSERT_EQ(left.effects.size(), 2u);
     EXPECT_EQ(left.effects[0].lines,
               (std::vector<std::string>{"PLIX_START", " leading space kept # and hash kept", "", "PLIX_END"}));

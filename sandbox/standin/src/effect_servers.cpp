@@ -78,7 +78,7 @@ void HandlerServer::evaluate(void *instance, DisplacementAccess &access) {
     if (auto *fn = entry<EvaluateEntry>(record_.evaluate)) fn(instance, &access);
 }
 
-Vec3 HandlerServer::evaluate(void *instance, Vec3 oldPos) {
+geometry::Vec3 HandlerServer::evaluate(void *instance, geometry::Vec3 oldPos) {
     DisplacementAccess access{};
     access.oldPos[0] = oldPos.x;
     access.oldPos[1] = oldPos.y;
@@ -90,8 +90,8 @@ Vec3 HandlerServer::evaluate(void *instance, Vec3 oldPos) {
     return {access.newPos[0], access.newPos[1], access.newPos[2]};
 }
 
-std::vector<Vec3> HandlerServer::evaluateAll(void *instance, int calls) {
-    std::vector<Vec3> positions;
+std::vector<geometry::Vec3> HandlerServer::evaluateAll(void *instance, int calls) {
+    std::vector<geometry::Vec3> positions;
     for (int i = 0; i < calls; ++i) positions.push_back(evaluate(instance));
     return positions;
 }

@@ -10,7 +10,7 @@ int numPoints(void *item) noexcept {
     StandinHost *host = StandinHost::active();
     if (!host) return 0;
     auto guard = host->lock();
-    const SceneObject *object = host->object(item);
+    const HostObject *object = host->object(item);
     HostCall call;
     call.kind = CallKind::PointCount;
     call.service = Service::ObjectInfo;
@@ -23,23 +23,23 @@ int numPoints(void *item) noexcept {
 }
 
 // The answer for one parameter code; false for an unknown code.
-bool parameter(const SceneObject &object, int code, double time, Vec3 &out) {
+bool parameter(const HostObject &object, int code, double time, geometry::Vec3 &out) {
     switch (code) {
-    case PLIX_PARAM_RIGHT: out = object.axes ? object.axes(time).x : Axes{}.x; return true;
-    case PLIX_PARAM_UP: out = object.axes ? object.axes(time).y : Axes{}.y; return true;
-    case PLIX_PARAM_FORWARD: out = object.axes ? object.axes(time).z : Axes{}.z; return true;
-    case PLIX_PARAM_W_POSITION: out = object.position ? object.position(time) : Vec3{}; return true;
+    case PLIX_PARAM_RIGHT: out = object.axes ? object.axes(time).x : geometry::Axes{}.x; return true;
+    case PLIX_PARAM_UP: out = object.axes ? object.axes(time).y : geometry::Axes{}.y; return true;
+    case PLIX_PARAM_FORWARD: out = object.axes ? object.axes(time).z : geometry::Axes{}.z; return true;
+    case PLIX_PARAM_W_POSITION: out = object.position ? object.position(time) : geometry::Vec3{}; return true;
     default: return false;
     }
 }
 
 void itemParam(void *item, int code, double time, double out[3]) noexcept {
     StandinHost *host = StandinHost::active();
-    Vec3 value;
+    geometry::Vec3 value;
     bool known = false;
     if (host) {
         auto guard = host->lock();
-        const SceneObject *object = host->object(item);
+        const HostObject *object = host->object(item);
         known = object && out && parameter(*object, code, time, value);
         HostCall call;
         call.kind = CallKind::ItemParam;

@@ -38,7 +38,7 @@ PanelValue interpret(const std::string &dataType, const void *address) {
     if (dataType == "integer") return *static_cast<const int *>(address);
     if (dataType == "float3") {
         const auto *v = static_cast<const double *>(address);
-        return Vec3{v[0], v[1], v[2]};
+        return geometry::Vec3{v[0], v[1], v[2]};
     }
     return {};
 }
@@ -148,7 +148,7 @@ std::optional<int> PanelToolkit::enterValue(const void *panel, unsigned int id, 
         return state->set(state->instance, id, &number);
     }
     if (row->type == "float3") {
-        const Vec3 *v = std::get_if<Vec3>(&value);
+        const geometry::Vec3 *v = std::get_if<geometry::Vec3>(&value);
         if (!v) return std::nullopt;
         double triple[3] = {v->x, v->y, v->z};
         return state->set(state->instance, id, triple);

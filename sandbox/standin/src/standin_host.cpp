@@ -70,13 +70,13 @@ void StandinHost::makeActive() { activeHost.store(this); }
 
 GlobalFunc *StandinHost::globalFunc() const { return globalLookup; }
 
-void StandinHost::addObject(SceneObject object) {
+void StandinHost::addObject(HostObject object) {
     auto guard = lock();
     const void *item = object.item;
     objects_.insert_or_assign(item, std::move(object));
 }
 
-const SceneObject *StandinHost::object(const void *item) const {
+const HostObject *StandinHost::object(const void *item) const {
     const auto found = objects_.find(item);
     return found == objects_.end() ? nullptr : &found->second;
 }

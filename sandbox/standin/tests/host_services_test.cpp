@@ -32,12 +32,12 @@ TEST_F(HostServices, LookupAnswersOfferedServicesByNameAndRecordsEachAsk) {
 }
 
 TEST_F(HostServices, ObjectsAnswerPointCountsAndParametersOverTime) {
-    SceneObject moving;
+    HostObject moving;
     moving.item = itemId(2);
     moving.pointCount = 12;
-    moving.position = [](double t) { return Vec3{t, 2 * t, 3 * t}; };
-    moving.axes = [](double t) { return Axes{{t, 0, 0}, {0, t, 0}, {0, 0, t}}; };
-    host.addObject(SceneObject::fixed(itemId(1), 5, {1, 2, 3}));
+    moving.position = [](double t) { return geometry::Vec3{t, 2 * t, 3 * t}; };
+    moving.axes = [](double t) { return geometry::Axes{{t, 0, 0}, {0, t, 0}, {0, 0, t}}; };
+    host.addObject(HostObject::fixed(itemId(1), 5, {1, 2, 3}));
     host.addObject(moving);
 
     auto numPoints = slotEntry<ObjectNumPointsFunc>(lookup("LW Object Info"), 1);
@@ -50,7 +50,7 @@ TEST_F(HostServices, ObjectsAnswerPointCountsAndParametersOverTime) {
         void *item;
         int code;
         double time;
-        Vec3 expected;
+        geometry::Vec3 expected;
     } cases[] = {
         {itemId(1), 8, 9.0, {1, 2, 3}},  {itemId(1), 2, 0.0, {1, 0, 0}}, {itemId(1), 3, 0.0, {0, 1, 0}},
         {itemId(1), 4, 0.0, {0, 0, 1}},  {itemId(2), 8, 0.5, {0.5, 1, 1.5}}, {itemId(2), 4, 2.0, {0, 0, 2}},
@@ -59,7 +59,7 @@ TEST_F(HostServices, ObjectsAnswerPointCountsAndParametersOverTime) {
     for (const Case &c : cases) {
         double out[3] = {7, 7, 7};
         param(c.item, c.code, c.time, out);
-        EXPECT_EQ((Vec3{out[0], out[1], out[2]}), c.expected) << "code " << c.code << " time " << c.time;
+        EXPECT_EQ((geometry::Vec3{out[0], out[1], out[2]}), c.expected) << "code " << c.code << " time " << c.time;
     }
     const std::vector<HostCall> asked = host.calls().ofKind(CallKind::ItemParam);
     ASSERT_EQ(asked.size(), std::size(cases));

@@ -110,7 +110,7 @@ TEST_F(PanelToolkitTest, ListsControlsWithTheValuesTheyShowByDataType) {
     EXPECT_EQ(list[1].controlType, "iSlider");
     EXPECT_EQ(list[1].dataType, "integer");
     EXPECT_EQ(list[1].value, PanelValue(7));
-    EXPECT_EQ(list[2].value, PanelValue(Vec3{1, 2, 3}));
+    EXPECT_EQ(list[2].value, PanelValue(geometry::Vec3{1, 2, 3}));
     EXPECT_TRUE(std::holds_alternative<std::monostate>(list[3].value)) << "null address: no value";
 }
 
@@ -123,13 +123,13 @@ TEST_F(PanelToolkitTest, EntersValuesConvertedToTheDataType) {
     EXPECT_EQ(settings.count, -3);
     EXPECT_EQ(panels.enterValue(panel, countId, PanelValue(1e300)), 1);
     EXPECT_EQ(settings.count, 2147483647);
-    EXPECT_EQ(panels.enterValue(panel, whereId, PanelValue(Vec3{4, 5, 6})), 1);
-    EXPECT_EQ(panels.readValue(panel, whereId), PanelValue(Vec3{4, 5, 6}));
+    EXPECT_EQ(panels.enterValue(panel, whereId, PanelValue(geometry::Vec3{4, 5, 6})), 1);
+    EXPECT_EQ(panels.readValue(panel, whereId), PanelValue(geometry::Vec3{4, 5, 6}));
     EXPECT_EQ(panels.enterValue(panel, noneId, PanelValue(1)), 1);
 
     const size_t calls = settings.setIds.size();
     EXPECT_FALSE(panels.enterValue(panel, whereId, PanelValue(1.0))) << "a single number for three";
-    EXPECT_FALSE(panels.enterValue(panel, speedId, PanelValue(Vec3{})));
+    EXPECT_FALSE(panels.enterValue(panel, speedId, PanelValue(geometry::Vec3{})));
     EXPECT_FALSE(panels.enterValue(panel, PLIX_ID4('n', 'o', 'p', 'e'), PanelValue(1)));
     EXPECT_FALSE(panels.enterValue(itemId(5), speedId, PanelValue(1.0)));
     EXPECT_EQ(settings.setIds.size(), calls) << "refused values make no call";

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/handler_abi.h"
-#include "plix/standin/geometry.h"
+#include "plix/geometry.h"
 #include "plix/standin/module_file.h"
 #include "plix/standin/standin_host.h"
 
@@ -51,9 +51,9 @@ public:
     // One evaluate call; the access record is handed over as given.
     void evaluate(void *instance, DisplacementAccess &access);
     // One evaluate call for a point at `oldPos`; returns the position written.
-    Vec3 evaluate(void *instance, Vec3 oldPos = {});
+    geometry::Vec3 evaluate(void *instance, geometry::Vec3 oldPos = {});
     // `calls` evaluate calls in a row (as the host does for each point).
-    std::vector<Vec3> evaluateAll(void *instance, int calls);
+    std::vector<geometry::Vec3> evaluateAll(void *instance, int calls);
     unsigned int flags(void *instance);
 
 private:

@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "host/service_abi.h"
-#include "plix/standin/geometry.h"
+#include "plix/geometry.h"
 
 namespace plix::standin {
 
 // A value as a control shows it, by data type: "float" one double, "integer"
 // one int, "float3" three doubles; monostate when there is none (the get
 // callback gave a null address, or the data type is unknown).
-using PanelValue = std::variant<std::monostate, double, int, Vec3>;
+using PanelValue = std::variant<std::monostate, double, int, geometry::Vec3>;
 
 // One row of a control or data table, copied when the module handed it over.
 struct PanelRow {

@@ -1,7 +1,7 @@
 // The stand-in host in one include.
 //
 //   plix::standin::StandinHost host;              // services, objects, call record
-//   host.addObject(SceneObject::fixed(itemId(1), 100));
+//   host.addObject(HostObject::fixed(itemId(1), 100));
 //   plix::standin::ModuleFile module;
 //   module.open("plix6.p");                       // descriptor checked, startup called
 //   plix::standin::HandlerServer effect(module, host);
@@ -14,10 +14,10 @@
 
 #include "plix/standin/call_log.h"
 #include "plix/standin/effect_servers.h"
-#include "plix/standin/geometry.h"
+#include "plix/geometry.h"
 #include "plix/standin/module_file.h"
 #include "plix/standin/panel_toolkit.h"
 #include "plix/standin/particle_store.h"
-#include "plix/standin/scene_object.h"
+#include "plix/standin/host_object.h"
 #include "plix/standin/scene_streams.h"
 #include "plix/standin/standin_host.h"

@@ -22,7 +22,7 @@
 #include "plix/standin/call_log.h"
 #include "plix/standin/panel_toolkit.h"
 #include "plix/standin/particle_store.h"
-#include "plix/standin/scene_object.h"
+#include "plix/standin/host_object.h"
 
 namespace plix::standin {
 
@@ -45,8 +45,8 @@ public:
 
     // ---- scene ------------------------------------------------------------
     // Adds an object, or replaces the one with the same item.
-    void addObject(SceneObject object);
-    const SceneObject *object(const void *item) const;
+    void addObject(HostObject object);
+    const HostObject *object(const void *item) const;
 
     // ---- services -----------------------------------------------------------
     // A withheld service is answered with null by the global lookup.
@@ -71,7 +71,7 @@ private:
     void setOffered(Service service, bool offered);
 
     mutable std::mutex mutex_;
-    std::unordered_map<const void *, SceneObject> objects_;
+    std::unordered_map<const void *, HostObject> objects_;
     std::array<bool, 5> offered_{true, true, true, true, true};
     std::array<void *, PLIX_OBJECT_INFO_SLOTS> objectInfoTable_{};
     std::array<void *, PLIX_ITEM_INFO_SLOTS> itemInfoTable_{};
