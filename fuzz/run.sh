@@ -1,30 +1,42 @@
 #!/usr/bin/env bash
-# Builds the scene-block fuzz target with clang (libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer) and runs it for the given number of seconds
-# (default 60) on a copy of fuzz/corpus. Exits non-zero on any finding.
+# Builds the scene-block fuzz target (plix_scene_load_fuzz, see
+# fuzz/CMakeLists.txt) with clang, libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer in its own build folder, and runs it for the given
+# number of seconds (default 60) on a copy of fuzz/corpus. Exits non-zero on
+# any finding; what it found is left in the build folder's findings/.
+#
+#   fuzz/run.sh [SECONDS]
+#
+# Environment: PLIX_FUZZ_BUILD (build folder, default build-fuzz),
+# PLIX_FUZZ_CXX / PLIX_FUZZ_CC (compilers, default clang++ / clang),
+# PLIX_JOBS (default 2).
 set -euo pipefail
 seconds=${1:-60}
+if [[ ! "$seconds" =~ ^[0-9]+$ ]]; then
+  echo "usage: fuzz/run.sh [SECONDS]  (a whole number of seconds, default 60)" >&2
+  exit 2
+fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PLIX_FUZZ_BUILD:-$root/build-fuzz}
-cxx=${PLIX_FUZZ_CXX:-clang++}
+jobs=${PLIX_JOBS:-2}
 
-rm -rf "$build"
-mkdir -p "$build/objects" "$build/corpus" "$build/findings"
+# Only the fuzz target is built: the module, the stand-in's load streams and
+# the tests' hand-made instance.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIX_SANITIZE=ON \
+  -DCMAKE_CXX_COMPILER="${PLIX_FUZZ_CXX:-clang++}" -DCMAKE_C_COMPILER="${PLIX_FUZZ_CC:-clang}" \
+  -DPLIX_BUILD_BENCH=OFF >/dev/null
+if ! grep -q '^PLIX_HAVE_LIBFUZZER:INTERNAL=1$' "$build/CMakeCache.txt"; then
+  echo "fuzz: the compiler in $build has no libFuzzer (-fsanitize=fuzzer); set PLIX_FUZZ_CXX to a clang" >&2
+  exit 2
+fi
+cmake --build "$build" -j"$jobs" --target plix_scene_load_fuzz
+fuzzer="$build/fuzz/plix_scene_load_fuzz"
 
-flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -ffp-contract=off -Wall -Wextra -Werror
-       -fsanitize=address,undefined -fno-sanitize-recover=all -I"$root")
-# The module's own sources are built as they are for plix6.p.
-objects=()
-for source in "$root"/persist/*.cpp "$root"/effect/launch.cpp "$root"/effect/instance.cpp "$root"/module/service_refs.cpp; do
-  object="$build/objects/$(basename "$(dirname "$source")")_$(basename "$source" .cpp).o"
-  "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link -fno-exceptions -fno-rtti -c "$source" -o "$object"
-  objects+=("$object")
-done
-"$cxx" "${flags[@]}" -fsanitize=fuzzer "$root/fuzz/scene_load_fuzz.cpp" "${objects[@]}" -o "$build/scene_load_fuzz"
-
+rm -rf "$build/corpus" "$build/findings"
+mkdir -p "$build/corpus" "$build/findings"
 cp "$root"/fuzz/corpus/* "$build/corpus/"
 status=0
-"$build/scene_load_fuzz" "$build/corpus" \
+"$fuzzer" "$build/corpus" \
   -dict="$root/fuzz/scene.dict" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
   -rss_limit_mb=2048 -error_exitcode=77 -timeout_exitcode=78 -print_final_stats=1 \
   -artifact_prefix="$build/findings/" || status=$?

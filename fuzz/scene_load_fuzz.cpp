@@ -10,96 +10,67 @@
 //   bits 4-6  number of sparks, 0 to 7
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "effect/instance.h"
 #include "effect/spark_types.h"
 #include "persist/scene_block.h"
 #include "persist/scene_keywords.h"
+#include "plix/standin/scene_streams.h"
+#include "test_instance.h"
 
 namespace {
+
+using plix::standin::LineSaveState;
+using plix::standin::TextLoadState;
+using plix::test::TestInstance;
 
 // Every load ends by itself well before this; reaching it is a finding.
 constexpr int readLimit = 4 * maxSceneBlockLines + 16;
 
-struct Stream {
-    std::vector<std::string> lines;
-    int atEnd = 0;
-    bool unterminated = false;
-    bool pieces = false;
-    size_t next = 0;
-    size_t offset = 0; // into the current line, when served in pieces
+// The host's stream as the input's first byte says, and the reads counted.
+struct FuzzStream {
+    TextLoadState lines;
     int reads = 0;
+    LoadState state{nullptr, this, &FuzzStream::read};
+
+    FuzzStream(std::vector<std::string> text, uint8_t mode) : lines(std::move(text)) {
+        using End = TextLoadState::StreamEnd;
+        const End ends[] = {End::EmptyText, End::NegativeUntouched, End::NegativeAfterJunk, End::RepeatLastLine};
+        lines.setStreamEnd(ends[mode & 3]);
+        if (mode & 4) lines.setLineEnd(TextLoadState::LineEnd::Unterminated);
+        if (mode & 8) lines.setLongLines(TextLoadState::LongLines::InPieces);
+    }
 
     static int read(void *data, char *buf, int max) {
-        auto &s = *static_cast<Stream *>(data);
+        auto &s = *static_cast<FuzzStream *>(data);
         if (++s.reads > readLimit) __builtin_trap(); // the load does not end
-        const std::string *line = nullptr;
-        if (s.next < s.lines.size()) {
-            line = &s.lines[s.next];
-        } else if (s.atEnd == 3 && !s.lines.empty()) {
-            line = &s.lines.back();
-        } else if (s.atEnd == 0) {
-            buf[0] = '\0';
-            return 0;
-        } else {
-            if (s.atEnd == 2) std::memset(buf, '7', static_cast<size_t>(max));
-            return -1;
-        }
-        const size_t room = static_cast<size_t>(max);
-        const size_t left = line->size() - s.offset;
-        size_t n = left < room - 1 ? left : room - 1;
-        if (s.unterminated && left >= room) n = room;
-        std::memcpy(buf, line->data() + s.offset, n);
-        if (n < room) buf[n] = '\0';
-        if (s.pieces && n < left && s.next < s.lines.size()) {
-            s.offset += n;
-        } else if (s.next < s.lines.size()) {
-            ++s.next;
-            s.offset = 0;
-        }
-        return static_cast<int>(n);
+        const LoadState *inner = s.lines.state();
+        return inner->read(inner->hostData, buf, max);
     }
 };
 
-struct Collector {
-    std::vector<std::string> lines;
-
-    static void write(void *data, const char *text, int lengthWithZero) {
-        if (lengthWithZero < 1 || lengthWithZero > sceneLineSize) __builtin_trap();
-        const auto count = static_cast<size_t>(lengthWithZero);
-        if (std::memchr(text, '\0', count) != text + count - 1) __builtin_trap();
-        static_cast<Collector *>(data)->lines.emplace_back(text);
-    }
-};
-
-struct Instance {
-    EffectInstance inst{};
-    std::vector<SparkPoint> points;
-
-    explicit Instance(int count) : points(static_cast<size_t>(count)) {
-        SparkSettings &s = inst.sparks;
-        s.pointCount = count;
-        s.points = points.data();
-        applyDefaults(s);
-    }
-};
-
-std::vector<std::string> save(const Instance &t) {
-    Collector out;
-    const SaveState state{nullptr, &out, &Collector::write};
-    saveInstance(const_cast<EffectInstance *>(&t.inst), &state);
-    if (out.lines.size() != 16 || out.lines.front() != "PLIX_START" || out.lines.back() != "PLIX_END")
-        __builtin_trap();
-    return out.lines;
+// What the save entry writes: 16 lines from PLIX_START to PLIX_END, each with
+// its zero at the byte count given, none longer than the host's line size.
+std::vector<std::string> save(TestInstance &t) {
+    LineSaveState out;
+    saveInstance(&t.inst, out.state());
+    for (const LineSaveState::Write &write : out.writes())
+        if (write.byteCount < 1 || write.byteCount > sceneLineSize) __builtin_trap();
+    if (!out.allCountsMatch()) __builtin_trap();
+    std::vector<std::string> lines = out.lines();
+    if (lines.size() != 16 || lines.front() != "PLIX_START" || lines.back() != "PLIX_END") __builtin_trap();
+    return lines;
 }
 
-void load(Instance &t, Stream &stream) {
-    const LoadState state{nullptr, &stream, &Stream::read};
-    loadInstance(&t.inst, &state);
+void load(TestInstance &t, const LoadState &state) { loadInstance(&t.inst, &state); }
+
+void load(TestInstance &t, std::vector<std::string> lines) {
+    TextLoadState stream(std::move(lines));
+    loadInstance(&t.inst, stream.state());
 }
 
 // The settings as bytes, so that NaN and the sign of zero count too.
@@ -128,25 +99,17 @@ std::vector<std::string> splitLines(const uint8_t *data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0) return 0;
     const uint8_t mode = data[0];
-    Stream stream;
-    stream.lines = splitLines(data + 1, size - 1);
-    stream.atEnd = mode & 3;
-    stream.unterminated = (mode & 4) != 0;
-    stream.pieces = (mode & 8) != 0;
-
-    Instance first((mode >> 4) & 7);
-    load(first, stream);
+    FuzzStream stream(splitLines(data + 1, size - 1), mode);
+    TestInstance first((mode >> 4) & 7);
+    load(first, stream.state);
 
     // What is saved loads back; from then on it stays the same.
-    Stream again;
-    again.lines = save(first);
-    Instance second(1);
-    load(second, again);
-    Stream third;
-    third.lines = save(second);
-    Instance last(1);
+    TestInstance second(1);
+    load(second, save(first));
+    const std::vector<std::string> third = save(second);
+    TestInstance last(1);
     load(last, third);
-    if (!sameSettings(second.inst.sparks, last.inst.sparks)) __builtin_trap();
-    if (save(last) != third.lines) __builtin_trap();
+    if (!sameSettings(second.sparks(), last.sparks())) __builtin_trap();
+    if (save(last) != third) __builtin_trap();
     return 0;
 }

@@ -2,7 +2,7 @@
 // host's record and tables, and the service lookups it makes.
 #include "module_fixture.h"
 
-namespace plix::abitest {
+namespace plix::test {
 namespace {
 
 void *const sentinel = reinterpret_cast<void *>(0x5e5e5e5e);
@@ -97,4 +97,4 @@ TEST_F(HandlerActivation, LaterActivationReplacesTheServiceReferences) {
 }
 
 } // namespace
-} // namespace plix::abitest
+} // namespace plix::test

@@ -6,7 +6,7 @@
 
 #include "module_fixture.h"
 
-namespace plix::abitest {
+namespace plix::test {
 namespace {
 
 TEST(Descriptor, CarriesSyncVersionMachineAndStartsUpWithFour) {
@@ -81,4 +81,4 @@ TEST(Descriptor, AFileThatIsNoModuleIsRefused) {
 }
 
 } // namespace
-} // namespace plix::abitest
+} // namespace plix::test

@@ -4,7 +4,7 @@
 
 #include "module_fixture.h"
 
-namespace plix::abitest {
+namespace plix::test {
 namespace {
 
 using Evaluate = ModuleTest;
@@ -102,4 +102,4 @@ TEST_F(Evaluate, FlagsSayWorldPositions) {
 }
 
 } // namespace
-} // namespace plix::abitest
+} // namespace plix::test

@@ -6,7 +6,7 @@
 #include "module_fixture.h"
 #include "spark_model.h"
 
-namespace plix::abitest {
+namespace plix::test {
 namespace {
 
 using Frame = ModuleTest;
@@ -186,4 +186,4 @@ TEST_F(Frame, FramesAskedInAnyOrderEqualFramesAskedInSequence) {
 }
 
 } // namespace
-} // namespace plix::abitest
+} // namespace plix::test

@@ -3,7 +3,7 @@
 
 #include "module_fixture.h"
 
-namespace plix::abitest {
+namespace plix::test {
 namespace {
 
 using InstanceLifecycle = ModuleTest;
@@ -135,4 +135,4 @@ TEST_F(InstanceLifecycle, InstancesCreatedInARowContinueTheRandomSequence) {
 }
 
 } // namespace
-} // namespace plix::abitest
+} // namespace plix::test

@@ -6,7 +6,7 @@
 #include "plix/platform/start_latch.h"
 #include "spark_model.h"
 
-namespace plix::abitest {
+namespace plix::test {
 namespace {
 
 using Launch = ModuleTest;
@@ -96,4 +96,4 @@ TEST_F(Launch, EachThreadDrawsItsOwnSequence) {
 }
 
 } // namespace
-} // namespace plix::abitest
+} // namespace plix::test

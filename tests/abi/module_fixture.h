@@ -8,30 +8,15 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <thread>
-#include <type_traits>
 #include <vector>
 
+#include "fresh_thread.h"
 #include "plix/standin/standin.h"
 
-namespace plix::abitest {
+namespace plix::test {
 
 using namespace plix::standin;
 using namespace plix::geometry;
-
-// Runs `work` on a new thread, whose random sequence starts afresh at 1,
-// and returns its result.
-template <class Work>
-auto onFreshThread(Work work) {
-    using Result = std::invoke_result_t<Work>;
-    if constexpr (std::is_void_v<Result>) {
-        std::thread(work).join();
-    } else {
-        Result result{};
-        std::thread([&] { result = work(); }).join();
-        return result;
-    }
-}
 
 // An object that moves and turns: position and axes change with time, so a
 // spark's launch depends on when it was born.
@@ -134,4 +119,4 @@ private:
     std::vector<void *> instances_;
 };
 
-} // namespace plix::abitest
+} // namespace plix::test

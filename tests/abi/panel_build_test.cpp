@@ -4,7 +4,7 @@
 
 #include "panel_fixture.h"
 
-namespace plix::abitest {
+namespace plix::test {
 namespace {
 
 void *const sentinel = reinterpret_cast<void *>(0x5e5e5e5e);
@@ -169,4 +169,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace plix::abitest
+} // namespace plix::test

@@ -5,7 +5,7 @@
 
 #include "panel_fixture.h"
 
-namespace plix::abitest {
+namespace plix::test {
 namespace {
 
 using PanelEdit = PanelTest;
@@ -223,4 +223,4 @@ TEST_F(PanelEdit, LinkAgeShowsNothingAndStoresNothing) {
 }
 
 } // namespace
-} // namespace plix::abitest
+} // namespace plix::test

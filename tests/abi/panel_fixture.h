@@ -9,7 +9,7 @@
 
 #include "module_fixture.h"
 
-namespace plix::abitest {
+namespace plix::test {
 
 // 'vmin' from "vmin": first character in the most significant byte.
 constexpr unsigned int panelId(const char *s) { return PLIX_ID4(s[0], s[1], s[2], s[3]); }
@@ -48,4 +48,4 @@ protected:
     InterfaceServer panelServer{module, host};
 };
 
-} // namespace plix::abitest
+} // namespace plix::test

@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace plix::abitest;
+using namespace plix::test;
 
 const std::vector<std::string> defaultBlock = {
     "PLIX_START",         "V0Min 1.000000",     "V0Max 4.000000",     "AgeMin 10.000000",

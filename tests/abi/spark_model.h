@@ -1,6 +1,12 @@
 // The effect's launch draws and frame formulas written out plainly, so tests
 // through the binary interface can predict every spark to the bit. Only for
 // settings whose integer arithmetic stays far inside 32 bits.
+//
+// The unit tests have a fuller model (tests/support/reference_effect.h) that
+// also covers the wrapping arithmetic of extreme settings; it works on the
+// module's internal spark records, which tests through the binary interface
+// do not see. This one needs only what a host sees: the stand-in's objects
+// and the settings as a scene block states them.
 #pragma once
 
 #include <cmath>
@@ -10,7 +16,7 @@
 #include "plix/geometry.h"
 #include "plix/standin/host_object.h"
 
-namespace plix::abitest {
+namespace plix::test {
 
 using geometry::Axes;
 using standin::HostObject;
@@ -103,4 +109,4 @@ inline ModelFlight simulate(const ModelSettings &s, int n, int i, const ModelSpa
 // The age value published for a spark.
 inline float ageValue(double age, int lifetime) { return static_cast<float>(age / lifetime * 30.0); }
 
-} // namespace plix::abitest
+} // namespace plix::test

@@ -2,16 +2,27 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "effect/launch.h"
-#include "effect_test_support.h"
+#include "fresh_thread.h"
+#include "reference_effect.h"
+#include "test_instance.h"
 
 using plix::test::onFreshThread;
-using plix::test::seedSequence;
-using plix::test::SparkBlock;
+using plix::test::TestInstance;
 
 namespace {
+
+// The first `count` results of the generator from the seed 1.
+std::vector<int> seedSequence(int count) {
+    std::vector<int> out;
+    uint32_t state = 1;
+    for (int i = 0; i < count; ++i) out.push_back(plix::reference::drawRandom(state));
+    return out;
+}
 
 constexpr double degreesToRadians = 0.01745277777777778;
 
@@ -66,9 +77,9 @@ TEST(Generator, StaysWithinFifteenBits) {
 
 TEST(LaunchDraws, TwoPointWorkedExample) {
     onFreshThread([] {
-        SparkBlock block(2);
-        randomiseVelocities(block.settings);
-        randomiseLifetimes(block.settings);
+        TestInstance block(2);
+        randomiseVelocities(block.sparks());
+        randomiseLifetimes(block.sparks());
         const SparkPoint &p0 = block.points[0];
         const SparkPoint &p1 = block.points[1];
         EXPECT_NEAR(p0.velocity[0], -1.117952, 1e-6);
@@ -86,9 +97,9 @@ TEST(LaunchDraws, TwoPointWorkedExample) {
 
 TEST(LaunchDraws, OnePointTakesThreeVelocityDrawsThenOneLifetimeDraw) {
     onFreshThread([] {
-        SparkBlock block(1);
-        randomiseVelocities(block.settings);
-        randomiseLifetimes(block.settings);
+        TestInstance block(1);
+        randomiseVelocities(block.sparks());
+        randomiseLifetimes(block.sparks());
         EXPECT_EQ(block.points[0].lifetime, 10); // 10 + 26500 mod 50
         EXPECT_TRUE(tookDraws(4));
     });
@@ -109,10 +120,10 @@ TEST(LaunchDraws, SpeedStepsFollowDoubleArithmetic) {
     };
     for (const SpeedCase &c : cases)
         onFreshThread([&] {
-            SparkBlock block(1);
-            block.settings.v0Min = c.v0Min;
-            block.settings.v0Max = c.v0Max;
-            randomiseVelocities(block.settings);
+            TestInstance block(1);
+            block.sparks().v0Min = c.v0Min;
+            block.sparks().v0Max = c.v0Max;
+            randomiseVelocities(block.sparks());
             EXPECT_NEAR(speedOf(block.points[0]), c.firstSpeed, 1e-12) << c.v0Min << " " << c.v0Max;
             EXPECT_TRUE(tookDraws(c.drawsPerPoint)) << c.v0Min << " " << c.v0Max;
         });
@@ -120,10 +131,10 @@ TEST(LaunchDraws, SpeedStepsFollowDoubleArithmetic) {
 
 TEST(LaunchDraws, ReversedSpeedsStayInHundredthsAboveMinimum) {
     onFreshThread([] {
-        SparkBlock block(500);
-        block.settings.v0Min = 5.0;
-        block.settings.v0Max = 4.0;
-        randomiseVelocities(block.settings);
+        TestInstance block(500);
+        block.sparks().v0Min = 5.0;
+        block.sparks().v0Max = 4.0;
+        randomiseVelocities(block.sparks());
         for (const SparkPoint &p : block.points) {
             ASSERT_GE(speedOf(p), 5.0 - 1e-9);
             ASSERT_LE(speedOf(p), 5.99 + 1e-9);
@@ -133,16 +144,16 @@ TEST(LaunchDraws, ReversedSpeedsStayInHundredthsAboveMinimum) {
 
 TEST(LaunchDraws, SpreadBoundsSetTheAngleFromUp) {
     onFreshThread([] {
-        SparkBlock fixed(50);
-        fixed.settings.spreadMin = 30;
-        fixed.settings.spreadMax = 30;
-        randomiseVelocities(fixed.settings);
+        TestInstance fixed(50);
+        fixed.sparks().spreadMin = 30;
+        fixed.sparks().spreadMax = 30;
+        randomiseVelocities(fixed.sparks());
         for (const SparkPoint &p : fixed.points) ASSERT_NEAR(degreesFromUp(p), 30.0, 1e-6);
 
-        SparkBlock cone(2000);
-        cone.settings.spreadMin = 0;
-        cone.settings.spreadMax = 30;
-        randomiseVelocities(cone.settings);
+        TestInstance cone(2000);
+        cone.sparks().spreadMin = 0;
+        cone.sparks().spreadMax = 30;
+        randomiseVelocities(cone.sparks());
         int lowest = 90, highest = 0;
         for (const SparkPoint &p : cone.points) {
             const int fromUp = static_cast<int>(std::lround(degreesFromUp(p)));
@@ -170,10 +181,10 @@ TEST(LaunchDraws, LifetimeRanges) {
     };
     for (const LifetimeCase &c : cases)
         onFreshThread([&] {
-            SparkBlock block(3000);
-            block.settings.ageMin = c.ageMin;
-            block.settings.ageMax = c.ageMax;
-            randomiseLifetimes(block.settings);
+            TestInstance block(3000);
+            block.sparks().ageMin = c.ageMin;
+            block.sparks().ageMax = c.ageMax;
+            randomiseLifetimes(block.sparks());
             int32_t lowest = INT_MAX, highest = INT_MIN;
             for (const SparkPoint &p : block.points) {
                 lowest = std::min(lowest, p.lifetime);
@@ -187,9 +198,9 @@ TEST(LaunchDraws, LifetimeRanges) {
 
 TEST(LaunchDraws, NoPointsDrawNothing) {
     onFreshThread([] {
-        SparkBlock block(0);
-        randomiseVelocities(block.settings);
-        randomiseLifetimes(block.settings);
+        TestInstance block(0);
+        randomiseVelocities(block.sparks());
+        randomiseLifetimes(block.sparks());
         EXPECT_TRUE(tookDraws(0));
     });
 }
@@ -200,12 +211,12 @@ TEST(LaunchDraws, ExtremeSettingsAreSafe) {
     const double speeds[][2] = {{0.0, inf}, {0.0, -inf}, {nan, 1.0}, {-1e300, 1e300}, {0.0, 3e7}};
     for (const auto &s : speeds)
         onFreshThread([&] {
-            SparkBlock block(64);
-            block.settings.v0Min = s[0];
-            block.settings.v0Max = s[1];
-            block.settings.spreadMin = INT_MAX;
-            block.settings.spreadMax = INT_MIN;
-            randomiseVelocities(block.settings);
+            TestInstance block(64);
+            block.sparks().v0Min = s[0];
+            block.sparks().v0Max = s[1];
+            block.sparks().spreadMin = INT_MAX;
+            block.sparks().spreadMax = INT_MIN;
+            randomiseVelocities(block.sparks());
             // A saturated step count still draws one speed per point.
             const int expectedDraws = std::isnan(s[0]) ? 2 * 64 : 3 * 64;
             EXPECT_TRUE(tookDraws(expectedDraws)) << s[0] << " " << s[1];

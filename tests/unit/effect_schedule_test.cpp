@@ -3,22 +3,22 @@
 #include <climits>
 
 #include "effect/simulation.h"
-#include "effect_test_support.h"
+#include "test_instance.h"
 
-using plix::test::SparkBlock;
+using plix::test::TestInstance;
 
 namespace {
 
 constexpr double secondsPerFrame = 0.03333333333333333;
 
 // Runs the schedule of every spark at frame F, time F / 30.
-void scheduleAll(SparkBlock &block, int32_t frame) {
-    block.settings.frame = frame;
-    block.settings.time = frame / 30.0;
-    for (int32_t i = 0; i < block.settings.pointCount; ++i) scheduleSpark(i, block.settings);
+void scheduleAll(TestInstance &block, int32_t frame) {
+    block.sparks().frame = frame;
+    block.sparks().time = frame / 30.0;
+    for (int32_t i = 0; i < block.sparks().pointCount; ++i) scheduleSpark(i, block.sparks());
 }
 
-bool anyInFlight(const SparkBlock &block) {
+bool anyInFlight(const TestInstance &block) {
     for (const SparkPoint &p : block.points)
         if (p.dead == 0) return true;
     return false;
@@ -27,7 +27,7 @@ bool anyInFlight(const SparkBlock &block) {
 } // namespace
 
 TEST(Schedule, BirthOffsetsOfFourSparksAtSixtyPerSecond) {
-    SparkBlock block(4); // P = 2 frames, D = 4 / 60 s
+    TestInstance block(4); // P = 2 frames, D = 4 / 60 s
     for (SparkPoint &p : block.points) p.lifetime = 100;
     scheduleAll(block, 0);
     const double exactOffsets[] = {0.0, 0.5, 1.0, 1.5};
@@ -46,8 +46,8 @@ TEST(Schedule, BirthOffsetsOfFourSparksAtSixtyPerSecond) {
 }
 
 TEST(Schedule, EndOfLifeIsStrict) {
-    SparkBlock block(1);
-    block.settings.recycle = 0;
+    TestInstance block(1);
+    block.sparks().recycle = 0;
     block.points[0].lifetime = 5;
     scheduleAll(block, 5); // F = birth x 30 + L: still in flight
     EXPECT_EQ(block.points[0].dead, 0);
@@ -59,8 +59,8 @@ TEST(Schedule, EndOfLifeIsStrict) {
 
 TEST(Schedule, CycleDriftHidesEverySparkFromFrame2057) {
     // 30 x 100 / 70: P = 42 frames while D = 100 / 70 s = 42.857 frames.
-    SparkBlock block(100);
-    block.settings.birthRate = 70;
+    TestInstance block(100);
+    block.sparks().birthRate = 70;
     for (SparkPoint &p : block.points) p.lifetime = 1000000;
     scheduleAll(block, 2056);
     EXPECT_TRUE(anyInFlight(block));
@@ -71,9 +71,9 @@ TEST(Schedule, CycleDriftHidesEverySparkFromFrame2057) {
 }
 
 TEST(Schedule, BirthRateAboveThirtyPerPointBornOnceAtStart) {
-    SparkBlock block(3);
-    block.settings.birthRate = 1000; // P = 0
-    block.settings.startFrame = 10;
+    TestInstance block(3);
+    block.sparks().birthRate = 1000; // P = 0
+    block.sparks().startFrame = 10;
     for (SparkPoint &p : block.points) p.lifetime = 5;
     scheduleAll(block, 12);
     for (const SparkPoint &p : block.points) {
@@ -85,8 +85,8 @@ TEST(Schedule, BirthRateAboveThirtyPerPointBornOnceAtStart) {
 }
 
 TEST(Schedule, RecyclingCutsALongFlightAtTheNextCycle) {
-    SparkBlock block(30);
-    block.settings.birthRate = 30; // P = 30 frames, D = 1 s
+    TestInstance block(30);
+    block.sparks().birthRate = 30; // P = 30 frames, D = 1 s
     for (SparkPoint &p : block.points) p.lifetime = 1000;
     scheduleAll(block, 45);
     EXPECT_EQ(block.points[0].birthTime, 1.0); // cycle 1
@@ -109,10 +109,10 @@ TEST(Schedule, UnusualRatesAndLimitsNeverFault) {
         {7, 2, 3, 1000, 2},             // recycle 2 means off
     };
     for (const Case &c : cases) {
-        SparkBlock block(c.points);
-        block.settings.birthRate = c.rate;
-        block.settings.startFrame = c.start;
-        block.settings.recycle = c.recycle;
+        TestInstance block(c.points);
+        block.sparks().birthRate = c.rate;
+        block.sparks().startFrame = c.start;
+        block.sparks().recycle = c.recycle;
         for (SparkPoint &p : block.points) p.lifetime = 10;
         scheduleAll(block, c.frame);
         if (c.rate == 0) {
@@ -131,10 +131,10 @@ TEST(Ballistics, GravityTermInSpecifiedOrder) {
 }
 
 TEST(Schedule, StartsAtTheStartFrame) {
-    SparkBlock block(1);
-    block.settings.startFrame = 5;
-    block.settings.frame = 4;
-    EXPECT_FALSE(hasStarted(block.settings));
-    block.settings.frame = 5;
-    EXPECT_TRUE(hasStarted(block.settings));
+    TestInstance block(1);
+    block.sparks().startFrame = 5;
+    block.sparks().frame = 4;
+    EXPECT_FALSE(hasStarted(block.sparks()));
+    block.sparks().frame = 5;
+    EXPECT_TRUE(hasStarted(block.sparks()));
 }

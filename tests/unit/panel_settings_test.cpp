@@ -13,13 +13,14 @@
 #include "effect/launch.h"
 #include "panel/panel.h"
 #include "panel/panel_ids.h"
-#include "panel_test_instance.h"
+#include "fresh_thread.h"
+#include "test_instance.h"
 
 namespace {
 
 using namespace plix::panel;
-using panel_test::onFreshThread;
-using panel_test::TestInstance;
+using plix::test::onFreshThread;
+using plix::test::TestInstance;
 
 double shownDouble(TestInstance &t, unsigned int id) { return *static_cast<double *>(getSetting(t.handle(), id)); }
 int shownInt(TestInstance &t, unsigned int id) { return *static_cast<int *>(getSetting(t.handle(), id)); }

@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "persist/scene_line.h"
-#include "persist_test_support.h"
+#include "plix/standin/scene_streams.h"
 
-using persist_test::AtEnd;
-using persist_test::LineStream;
+using plix::standin::TextLoadState;
+using LineEnd = TextLoadState::LineEnd;
+using StreamEnd = TextLoadState::StreamEnd;
 
 namespace {
 
@@ -30,11 +32,10 @@ const LineCase lineCases[] = {
     {"V0Min\t3", "V0Min\t3", 42.0},
 };
 
-SceneLine readOne(LineStream &stream) {
+SceneLine readOne(TextLoadState &stream) {
     SceneLine line;
     line.value = 42.0;
-    const LoadState state = stream.state();
-    readSceneLine(state, line);
+    readSceneLine(*stream.state(), line);
     return line;
 }
 
@@ -42,33 +43,33 @@ SceneLine readOne(LineStream &stream) {
 
 TEST(SceneLineReader, SplitsAtTheFirstSpace) {
     for (const LineCase &c : lineCases) {
-        LineStream stream{{c.text}};
+        TextLoadState stream{std::vector<std::string>{c.text}};
         const SceneLine line = readOne(stream);
         EXPECT_EQ(std::string(line.keyword), c.keyword) << '"' << c.text << '"';
         EXPECT_EQ(line.value, c.value) << '"' << c.text << '"';
-        EXPECT_EQ(stream.maxima, std::vector<int>{256});
+        EXPECT_EQ(stream.readSizes(), std::vector<int>{256});
     }
 }
 
 TEST(SceneLineReader, TextWithoutZeroEndsAtTheBuffersEnd) {
-    LineStream noSpace{{std::string(300, 'A')}};
-    noSpace.terminate = false;
+    TextLoadState noSpace{std::vector<std::string>{std::string(300, 'A')}};
+    noSpace.setLineEnd(LineEnd::Unterminated);
     EXPECT_EQ(std::string(readOne(noSpace).keyword), std::string(255, 'A'));
 
-    LineStream withValue{{std::string(249, 'A') + " 123456789"}};
-    withValue.terminate = false;
+    TextLoadState withValue{std::vector<std::string>{std::string(249, 'A') + " 123456789"}};
+    withValue.setLineEnd(LineEnd::Unterminated);
     const SceneLine line = readOne(withValue);
     EXPECT_EQ(std::string(line.keyword), std::string(249, 'A'));
     EXPECT_EQ(line.value, 123456.0); // the 256 bytes end after "123456"
 }
 
 TEST(SceneLineReader, AnEndedStreamGivesAnEmptyLine) {
-    for (AtEnd atEnd : {AtEnd::Negative, AtEnd::NegativeJunk}) {
-        LineStream stream;
-        stream.atEnd = atEnd;
+    for (StreamEnd atEnd : {StreamEnd::NegativeUntouched, StreamEnd::NegativeAfterJunk}) {
+        TextLoadState stream{std::vector<std::string>{}};
+        stream.setStreamEnd(atEnd);
         SceneLine line;
         line.value = 42.0;
-        EXPECT_FALSE(readSceneLine(stream.state(), line));
+        EXPECT_FALSE(readSceneLine(*stream.state(), line));
         EXPECT_STREQ(line.keyword, "");
         EXPECT_EQ(line.value, 42.0);
         EXPECT_FALSE(line.hasValue);
@@ -101,14 +102,14 @@ TEST(SceneKeyword, MatchesWhenItIsAPrefixOfTheName) {
 TEST(SceneReferenceName, TakesFiftyBytesAndAlwaysEndsWithZero) {
     char name[51];
     std::memset(name, 'z', sizeof name);
-    LineStream stream{{std::string(60, 'r')}};
-    stream.terminate = false;
-    readReferenceName(stream.state(), name);
+    TextLoadState stream{std::vector<std::string>{std::string(60, 'r')}};
+    stream.setLineEnd(LineEnd::Unterminated);
+    readReferenceName(*stream.state(), name);
     EXPECT_EQ(std::string(name), std::string(50, 'r'));
-    EXPECT_EQ(stream.maxima, std::vector<int>{50});
+    EXPECT_EQ(stream.readSizes(), std::vector<int>{50});
 
-    LineStream ended;
-    ended.atEnd = AtEnd::NegativeJunk;
-    readReferenceName(ended.state(), name);
+    TextLoadState ended{std::vector<std::string>{}};
+    ended.setStreamEnd(StreamEnd::NegativeAfterJunk);
+    readReferenceName(*ended.state(), name);
     EXPECT_STREQ(name, "");
 }

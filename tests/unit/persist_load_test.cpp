@@ -6,12 +6,15 @@
 
 #include "effect/launch.h"
 #include "persist/scene_block.h"
-#include "persist_test_support.h"
+#include "fresh_thread.h"
+#include "plix/standin/scene_streams.h"
+#include "test_instance.h"
 
-using persist_test::AtEnd;
-using persist_test::LineStream;
-using persist_test::onFreshThread;
-using persist_test::TestInstance;
+using plix::standin::TextLoadState;
+using plix::test::onFreshThread;
+using plix::test::TestInstance;
+using StreamEnd = TextLoadState::StreamEnd;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -22,9 +25,8 @@ std::vector<std::string> block(const std::vector<std::string> &body) {
     return lines;
 }
 
-void load(TestInstance &t, LineStream &stream) {
-    const LoadState state = stream.state();
-    EXPECT_EQ(loadInstance(&t.inst, &state), nullptr);
+void load(TestInstance &t, TextLoadState &stream) {
+    EXPECT_EQ(loadInstance(&t.inst, stream.state()), nullptr);
 }
 
 // Every byte of the instance and its sparks.
@@ -40,12 +42,12 @@ std::vector<unsigned char> bytesOf(const TestInstance &t) {
 
 TEST(SceneLoad, ReferenceNameIsTheNextLineWhole) {
     TestInstance t;
-    LineStream stream{block({"RE", "AgeMin 5", "AgeMax 70"})};
+    TextLoadState stream{block({"RE", "AgeMin 5", "AgeMax 70"})};
     load(t, stream);
     EXPECT_STREQ(t.inst.referenceName, "AgeMin 5");
     EXPECT_EQ(t.sparks().ageMin, 10);
     EXPECT_EQ(t.sparks().ageMax, 70);
-    EXPECT_EQ(stream.maxima, (std::vector<int>{256, 256, 50, 256, 256}));
+    EXPECT_EQ(stream.readSizes(), (std::vector<int>{256, 256, 50, 256, 256}));
 }
 
 TEST(SceneLoad, FirstLineDecidesWhetherThereIsABlock) {
@@ -64,25 +66,26 @@ TEST(SceneLoad, FirstLineDecidesWhetherThereIsABlock) {
     for (const Case &c : cases) {
         TestInstance t;
         const auto before = bytesOf(t);
-        LineStream stream{c.lines};
+        TextLoadState stream{c.lines};
         load(t, stream);
         EXPECT_EQ(t.sparks().gravity, c.taken ? 1.0 : 9.8) << c.lines.front();
         if (!c.taken) {
-            EXPECT_EQ(stream.reads, 1);
+            EXPECT_EQ(stream.reads().size(), 1u);
             EXPECT_EQ(bytesOf(t), before);
         }
     }
 }
 
 TEST(SceneLoad, EveryKindOfStreamEndEndsTheBlock) {
-    for (AtEnd atEnd : {AtEnd::EmptyText, AtEnd::Negative, AtEnd::NegativeJunk,
-                        AtEnd::RepeatLastLine}) {
+    for (StreamEnd atEnd : {StreamEnd::EmptyText, StreamEnd::NegativeUntouched, StreamEnd::NegativeAfterJunk,
+                            StreamEnd::RepeatLastLine}) {
         TestInstance t;
-        LineStream stream{{"PLIX_START", "Gravity 3"}};
-        stream.atEnd = atEnd;
+        TextLoadState stream{Lines{"PLIX_START", "Gravity 3"}};
+        stream.setStreamEnd(atEnd);
         load(t, stream);
         EXPECT_EQ(t.sparks().gravity, 3.0);
-        EXPECT_EQ(stream.reads, atEnd == AtEnd::RepeatLastLine ? 1 + maxSceneBlockLines : 3);
+        EXPECT_EQ(stream.reads().size(),
+                  static_cast<size_t>(atEnd == StreamEnd::RepeatLastLine ? 1 + maxSceneBlockLines : 3));
     }
 }
 
@@ -90,10 +93,10 @@ TEST(SceneLoad, FailingFirstReadIsNoBlock) {
     onFreshThread([] {
         TestInstance t;
         const auto before = bytesOf(t);
-        LineStream stream;
-        stream.atEnd = AtEnd::NegativeJunk;
+        TextLoadState stream{Lines{}};
+        stream.setStreamEnd(StreamEnd::NegativeAfterJunk);
         load(t, stream);
-        EXPECT_EQ(stream.reads, 1);
+        EXPECT_EQ(stream.reads().size(), 1u);
         EXPECT_EQ(bytesOf(t), before);
         EXPECT_EQ(drawRandom(), 41); // nothing drawn
     });
@@ -123,7 +126,7 @@ TEST(SceneLoad, DrawsVelocitiesThenLifetimes) {
         onFreshThread([&] {
             drawRandom(); // a sequence already under way
             TestInstance t(4);
-            LineStream stream{block(c.body)};
+            TextLoadState stream{block(c.body)};
             load(t, stream);
             loaded = t.points;
         });

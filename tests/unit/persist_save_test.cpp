@@ -8,29 +8,29 @@
 
 #include "persist/number_text.h"
 #include "persist/scene_block.h"
-#include "persist_test_support.h"
+#include "plix/standin/scene_streams.h"
+#include "test_instance.h"
 
-using persist_test::LineCollector;
-using persist_test::LineStream;
-using persist_test::TestInstance;
+using plix::standin::LineSaveState;
+using plix::standin::TextLoadState;
+using plix::test::TestInstance;
 
 namespace {
 
-LineCollector save(TestInstance &t) {
-    LineCollector out;
-    const SaveState state = out.state();
-    EXPECT_EQ(saveInstance(&t.inst, &state), nullptr);
-    for (size_t i = 0; i < out.lines.size(); ++i) {
-        EXPECT_EQ(out.counts[i], static_cast<int>(out.lines[i].size()) + 1) << out.lines[i];
-        EXPECT_LE(out.lines[i].size(), 255u);
+// The saved lines; every write's byte count is its text's length and the zero.
+std::vector<std::string> save(TestInstance &t) {
+    LineSaveState out;
+    EXPECT_EQ(saveInstance(&t.inst, out.state()), nullptr);
+    for (const LineSaveState::Write &write : out.writes()) {
+        EXPECT_EQ(write.byteCount, static_cast<int>(write.text.size()) + 1) << write.text;
+        EXPECT_LE(write.text.size(), 255u);
     }
-    return out;
+    return out.lines();
 }
 
 void load(TestInstance &t, const std::vector<std::string> &lines) {
-    LineStream in{lines};
-    const LoadState state = in.state();
-    EXPECT_EQ(loadInstance(&t.inst, &state), nullptr);
+    TextLoadState in{lines};
+    EXPECT_EQ(loadInstance(&t.inst, in.state()), nullptr);
 }
 
 double sixDecimals(double v) {
@@ -60,7 +60,7 @@ TEST(SceneSave, SavedBlockLoadsIntoAnEqualInstance) {
     s.avoidPos[2] = 123456789012.3456789;
 
     TestInstance to(5);
-    load(to, save(from).lines);
+    load(to, save(from));
     const SparkSettings &r = to.sparks();
     EXPECT_EQ(r.v0Min, -0.25);
     EXPECT_EQ(r.v0Max, 1e20);
@@ -79,8 +79,8 @@ TEST(SceneSave, SavedBlockLoadsIntoAnEqualInstance) {
 
     // A second round changes nothing more.
     TestInstance again(5);
-    load(again, save(to).lines);
-    EXPECT_EQ(save(again).lines, save(to).lines);
+    load(again, save(to));
+    EXPECT_EQ(save(again), save(to));
     EXPECT_EQ(again.sparks().avoidPos[2], r.avoidPos[2]);
 }
 
@@ -88,19 +88,19 @@ TEST(SceneSave, HugeValueGetsTheExponentFormAlone) {
     TestInstance t;
     t.sparks().avoidPos[0] = 1e300;
     t.sparks().gravity = 1e200; // its fixed line still fits
-    const LineCollector out = save(t);
-    EXPECT_EQ(out.lines[12], "AvoidX 1e+300");
+    const std::vector<std::string> lines = save(t);
+    EXPECT_EQ(lines[12], "AvoidX 1e+300");
     char fixed[256];
     std::snprintf(fixed, sizeof fixed, "Gravity %f", 1e200);
-    EXPECT_EQ(out.lines[5], fixed);
+    EXPECT_EQ(lines[5], fixed);
 }
 
 TEST(SceneSave, NotANumberIsWrittenAsSuchAndLoadsAsZero) {
     TestInstance t;
     t.sparks().gravity = std::nan("");
-    const LineCollector out = save(t);
-    EXPECT_EQ(out.lines[5], "Gravity nan");
+    const std::vector<std::string> lines = save(t);
+    EXPECT_EQ(lines[5], "Gravity nan");
     TestInstance to;
-    load(to, out.lines);
+    load(to, lines);
     EXPECT_EQ(to.sparks().gravity, 0.0);
 }

@@ -1,6 +1,7 @@
 #include "plix/standin/scene_streams.h"
 
 #include <cstring>
+#include <utility>
 
 namespace plix::standin {
 namespace {
@@ -25,7 +26,9 @@ std::vector<std::string> splitLines(std::string_view text) {
 
 } // namespace
 
-TextLoadState::TextLoadState(std::string_view text) : lines_(splitLines(text)) {
+TextLoadState::TextLoadState(std::string_view text) : TextLoadState(splitLines(text)) {}
+
+TextLoadState::TextLoadState(std::vector<std::string> lines) : lines_(std::move(lines)) {
     state_.hostData = this;
     state_.read = readEntry;
 }
@@ -34,31 +37,47 @@ int TextLoadState::readEntry(void *hostData, char *buffer, int max) noexcept {
     return static_cast<TextLoadState *>(hostData)->read(buffer, max);
 }
 
+std::vector<int> TextLoadState::readSizes() const {
+    std::vector<int> sizes;
+    for (const Read &read : reads_) sizes.push_back(read.max);
+    return sizes;
+}
+
 int TextLoadState::read(char *buffer, int max) {
     Read record{max, {}, 0};
     if (!buffer || max <= 0) {
         record.result = -1;
-        reads_.push_back(record);
-        return -1;
-    }
-    if (next_ >= lines_.size()) {
-        if (streamEnd_ == StreamEnd::NegativeUntouched) {
-            record.result = -1;
+    } else if (next_ < lines_.size()) {
+        const std::string &line = lines_[next_];
+        const auto served = static_cast<std::size_t>(serve(line, offset_, buffer, max, record));
+        if (longLines_ == LongLines::InPieces && offset_ + served < line.size()) {
+            offset_ += served;
         } else {
-            buffer[0] = '\0';
+            ++next_;
+            offset_ = 0;
         }
-        reads_.push_back(record);
-        return record.result;
+    } else if (streamEnd_ == StreamEnd::RepeatLastLine && !lines_.empty()) {
+        serve(lines_.back(), 0, buffer, max, record);
+    } else if (streamEnd_ == StreamEnd::EmptyText) {
+        buffer[0] = '\0';
+    } else {
+        if (streamEnd_ == StreamEnd::NegativeAfterJunk) std::memset(buffer, 'x', static_cast<std::size_t>(max));
+        record.result = -1;
     }
-    const std::string &line = lines_[next_++];
-    const auto room = static_cast<std::size_t>(max);
-    std::size_t take = line.size() < room - 1 ? line.size() : room - 1;
-    if (lineEnd_ == LineEnd::Unterminated && line.size() >= room) take = room;
-    std::memcpy(buffer, line.data(), take);
-    if (take < room) buffer[take] = '\0';
-    record.delivered.assign(line.data(), take);
-    record.result = static_cast<int>(take);
     reads_.push_back(record);
+    return record.result;
+}
+
+// Places line[from...] in the buffer as the line-end mode says; the count placed.
+int TextLoadState::serve(const std::string &line, std::size_t from, char *buffer, int max, Read &record) {
+    const auto room = static_cast<std::size_t>(max);
+    const std::size_t left = line.size() - from;
+    std::size_t take = left < room - 1 ? left : room - 1;
+    if (lineEnd_ == LineEnd::Unterminated && left >= room) take = room;
+    std::memcpy(buffer, line.data() + from, take);
+    if (take < room) buffer[take] = '\0';
+    record.delivered.assign(line.data() + from, take);
+    record.result = static_cast<int>(take);
     return record.result;
 }
 

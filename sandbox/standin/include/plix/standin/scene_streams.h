@@ -11,13 +11,15 @@
 
 namespace plix::standin {
 
-// Serves the lines of a text, one line per read. Lines end at '\n'; a '\r'
-// before it is dropped; the end-of-line characters are never served.
+// Serves lines, one line per read: the lines of a text, which end at '\n'
+// (a '\r' before it is dropped, the end-of-line characters are never served),
+// or a list of lines taken exactly as they are.
 //
 // A read of `max` bytes receives the next line as zero-terminated text,
 // truncated to max - 1 characters (so a read of 50 gets at most 49 characters
 // and the zero). Once the lines run out, a read receives the empty text and
-// returns 0. Both can be switched to hostile forms for robustness tests.
+// returns 0. Each of these can be switched to the hostile forms a host might
+// show, for robustness tests. Needs nothing but the host's C view (host/).
 // Not copyable or movable: state() points into the object.
 class TextLoadState {
 public:
@@ -25,9 +27,16 @@ public:
         Terminated,   // at most max - 1 characters, then the zero (the host's way)
         Unterminated, // a line of max characters or more fills all max bytes, no zero
     };
+    enum class LongLines {
+        Cut,     // the part of a line that a read has no room for is dropped
+        InPieces // the next read goes on where the last one stopped, one buffer at a time
+    };
     enum class StreamEnd {
-        EmptyText,        // an exhausted stream gives the empty text, result 0
-        NegativeUntouched // an exhausted stream returns -1 and leaves the buffer as it is
+        EmptyText,         // an exhausted stream gives the empty text, result 0
+        NegativeUntouched, // an exhausted stream returns -1 and leaves the buffer as it is
+        NegativeAfterJunk, // an exhausted stream fills the buffer with 'x', no zero, and returns -1
+        RepeatLastLine     // an exhausted stream serves its last line again, for ever
+                           // (with no lines at all: -1, buffer untouched)
     };
 
     struct Read {
@@ -37,6 +46,7 @@ public:
     };
 
     explicit TextLoadState(std::string_view text);
+    explicit TextLoadState(std::vector<std::string> lines);
     TextLoadState(const TextLoadState &) = delete;
     TextLoadState &operator=(const TextLoadState &) = delete;
 
@@ -44,20 +54,27 @@ public:
     const LoadState *state() const { return &state_; }
 
     void setLineEnd(LineEnd mode) { lineEnd_ = mode; }
+    void setLongLines(LongLines mode) { longLines_ = mode; }
     void setStreamEnd(StreamEnd mode) { streamEnd_ = mode; }
 
     const std::vector<Read> &reads() const { return reads_; }
+    // The sizes every read asked for, in order.
+    std::vector<int> readSizes() const;
+    // Lines served whole (a line served in pieces counts once its end is served).
     std::size_t linesServed() const { return next_; }
     std::size_t linesLeft() const { return lines_.size() - next_; }
 
 private:
     static int readEntry(void *hostData, char *buffer, int max) noexcept;
     int read(char *buffer, int max);
+    int serve(const std::string &line, std::size_t from, char *buffer, int max, Read &record);
 
     LoadState state_{};
     std::vector<std::string> lines_;
     std::size_t next_ = 0;
+    std::size_t offset_ = 0; // into lines_[next_], when long lines come in pieces
     LineEnd lineEnd_ = LineEnd::Terminated;
+    LongLines longLines_ = LongLines::Cut;
     StreamEnd streamEnd_ = StreamEnd::EmptyText;
     std::vector<Read> reads_;
 };

@@ -1,6 +1,14 @@
 // A literal, unoptimised rendering of the effect's launch draws, birth
 // schedule and frame simulation, one formula per line as the effect defines
-// them. The optimised module code is compared against it bit for bit.
+// them, over the module's own spark records with its 32-bit wrapping
+// arithmetic and every extreme setting. The unit tests compare the optimised
+// module code against it bit for bit.
+//
+// tests/abi/spark_model.h is a second, smaller model on purpose: the tests
+// through the binary interface predict sparks from what a host sees (the
+// object's position and axes, the saved settings) and must not depend on the
+// module's internal records, which this model works on. Both are checked
+// against the same module, so a fault in one model shows as a failure there.
 #pragma once
 
 #include <cstdint>

@@ -1,24 +1,25 @@
-// A hand-made effect instance for the panel's unit tests: default settings,
-// its own zeroed spark array, no host behind it.
+// An effect instance made by hand, with no host behind it: default settings
+// over its own zeroed spark array, as the create entry leaves an instance
+// before it draws the launch data. For unit tests of the effect, the scene
+// block and the panel, which call the module's pieces directly.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
-#include <functional>
-#include <thread>
 #include <vector>
 
 #include "effect/instance.h"
 #include "effect/spark_types.h"
 
-namespace panel_test {
+namespace plix::test {
 
 struct TestInstance {
     EffectInstance inst;
     std::vector<SparkPoint> points;
 
-    explicit TestInstance(int pointCount) : points(static_cast<size_t>(pointCount)) {
+    explicit TestInstance(std::int32_t pointCount = 3) : points(static_cast<std::size_t>(pointCount)) {
         std::memset(&inst, 0, sizeof inst); // padding too, so whole records compare
-        for (SparkPoint &p : points) std::memset(&p, 0, sizeof p);
+        if (!points.empty()) std::memset(points.data(), 0, points.size() * sizeof(SparkPoint));
         inst.sparks.pointCount = pointCount;
         inst.sparks.points = points.data();
         applyDefaults(inst.sparks);
@@ -29,12 +30,7 @@ struct TestInstance {
 
     void *handle() { return &inst; }
     SparkSettings &sparks() { return inst.sparks; }
+    const SparkSettings &sparks() const { return inst.sparks; }
 };
 
-// Runs `body` on a new thread, whose generator starts again from its seed.
-inline void onFreshThread(const std::function<void()> &body) {
-    std::thread worker(body);
-    worker.join();
-}
-
-} // namespace panel_test
+} // namespace plix::test
