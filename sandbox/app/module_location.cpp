@@ -9,11 +9,11 @@ std::filesystem::path defaultModulePath() { return platform::executableDirectory
 
 std::filesystem::path resolveModulePath(const std::filesystem::path &given) {
     const std::filesystem::path path = given.empty() ? defaultModulePath() : given;
+    // Whatever else is wrong with a file is said when it is loaded.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    if (given.empty() && !std::filesystem::exists(path, ec))
         throw SandboxError("no module file at " + path.string() +
-                           (given.empty() ? " (the default, beside plix-sandbox): build plix6.p or give --module PATH"
-                                          : ""));
+                           " (the default, beside plix-sandbox): build plix6.p or give --module PATH");
     return path;
 }
 

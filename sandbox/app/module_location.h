@@ -11,7 +11,8 @@ inline constexpr const char *moduleFileName = "plix6.p";
 std::filesystem::path defaultModulePath();
 
 // The given path, or the default one when `given` is empty. Throws
-// SandboxError when there is no file there.
+// SandboxError when the default is missing; any other path is checked when
+// the module is loaded.
 std::filesystem::path resolveModulePath(const std::filesystem::path &given);
 
 } // namespace plix::sandbox

@@ -58,8 +58,8 @@ SceneEffects::SceneEffects(const scene::Scene &scene, const std::string &moduleP
                 throw SandboxError("the effect on object '" + object.name + "' could not be created (" +
                                    std::to_string(object.pointCount) + " points)");
             effects_.push_back(effect);
-            const auto systems = host_->particles().systems();
-            if (systems.size() > systemsBefore) effects_.back().particleSystem = systems.back();
+            if (host_->particles().systemCount() > systemsBefore)
+                effects_.back().particleSystem = host_->particles().latest();
             // Every effect is loaded from its block, as the host loads a scene;
             // an empty block reads as an empty stream and leaves the defaults.
             // So a scene saved back plays exactly as the scene it came from.

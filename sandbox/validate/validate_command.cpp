@@ -9,6 +9,7 @@
 #include "check_child.h"
 #include "check_registry.h"
 #include "plix/platform/executable_path.h"
+#include "plix/platform/module_file_check.h"
 #include "run_checks.h"
 #include "validate_report.h"
 
@@ -83,8 +84,11 @@ void runValidate(ValidateOptions &options) {
     if (settings.executable.empty()) stop("cannot tell where this program lives", usageError);
     if (options.module.empty()) options.module = (settings.executable.parent_path() / "plix6.p").string();
     std::error_code ignored;
+    // A file that is not there is the same mistake in every command: exit 1.
     if (!std::filesystem::is_regular_file(options.module, ignored))
-        stop("no module file at " + options.module, usageError);
+        stop("cannot check the module " + options.module + ": the file " +
+                 plix::platform::moduleFileProblem(options.module),
+             1);
     settings.modulePath = std::filesystem::absolute(options.module, ignored).string();
     settings.seed = options.seedGiven ? options.seed : std::random_device{}() & 0xFFFFFFFFu;
     settings.timeoutSeconds = options.timeout;

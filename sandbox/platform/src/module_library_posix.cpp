@@ -22,7 +22,10 @@ ModuleLibrary &ModuleLibrary::operator=(ModuleLibrary &&other) noexcept {
 ModuleLibrary ModuleLibrary::open(const std::string &path, std::string *error) {
     // RTLD_LOCAL keeps the module's symbols out of the global namespace, as a
     // host loading foreign plug-ins would.
-    void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // A name without a folder means the file in the current folder, as
+    // everywhere else; dlopen would search the library path for it instead.
+    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    void *handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle && error) {
         const char *reason = dlerror();
         *error = reason ? reason : "cannot load " + path;

@@ -1,5 +1,8 @@
 #include "plix/platform/module_library.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "win32_text.h"
 
 namespace plix::platform {
@@ -20,7 +23,12 @@ ModuleLibrary &ModuleLibrary::operator=(ModuleLibrary &&other) noexcept {
 }
 
 ModuleLibrary ModuleLibrary::open(const std::string &path, std::string *error) {
-    HMODULE handle = LoadLibraryW(win32::widen(path).c_str());
+    // Only a full path is loaded as given: a relative one or a bare name
+    // would be searched for along the DLL search path instead.
+    std::error_code ec;
+    std::filesystem::path file = std::filesystem::absolute(std::filesystem::path(win32::widen(path)), ec);
+    if (ec) file = std::filesystem::path(win32::widen(path));
+    HMODULE handle = LoadLibraryW(file.c_str());
     if (!handle && error) *error = "cannot load " + path + ": " + win32::lastErrorText();
     return ModuleLibrary(reinterpret_cast<void *>(handle));
 }

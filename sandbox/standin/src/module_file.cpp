@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "plix/platform/module_file_check.h"
 #include "host/abi_layout.h" // the records read here have the module's layout, on every system
 
 namespace plix::standin {
@@ -43,18 +44,23 @@ bool ModuleFile::fail(ModuleError error, std::string text) {
 
 bool ModuleFile::open(const std::string &path) {
     close();
+    // The headers first: the system loader faults on a truncated file and
+    // blocks on a pipe instead of refusing them.
+    if (const std::string problem = platform::moduleFileProblem(path); !problem.empty())
+        return fail(ModuleError::CannotLoad, "the file " + problem);
     std::string reason;
     library_ = platform::ModuleLibrary::open(path, &reason);
     if (!library_.isOpen()) return fail(ModuleError::CannotLoad, reason);
     const auto *descriptor = static_cast<const ModuleDescriptor *>(library_.symbol(PLIX_DESCRIPTOR_SYMBOL));
-    if (!descriptor) return fail(ModuleError::NoDescriptor, describe(ModuleError::NoDescriptor));
+    if (!descriptor) return fail(ModuleError::NoDescriptor, "it exports no " PLIX_DESCRIPTOR_SYMBOL);
     if (descriptor->sync != PLIX_MODULE_SYNC)
-        return fail(ModuleError::BadSync, "sync word " + hex(descriptor->sync));
+        return fail(ModuleError::BadSync, "its descriptor has a wrong sync word (" + hex(descriptor->sync) + ")");
     if (descriptor->version != PLIX_MODULE_DESCRIPTOR_VERSION)
-        return fail(ModuleError::BadVersion, "descriptor version " + hex(descriptor->version));
+        return fail(ModuleError::BadVersion,
+                    "its descriptor has an unsupported version (" + hex(descriptor->version) + ")");
     if (descriptor->machine != PLIX_MODULE_MACHINE)
-        return fail(ModuleError::BadMachine, "machine " + hex(descriptor->machine));
-    if (!descriptor->servers) return fail(ModuleError::NoServerTable, describe(ModuleError::NoServerTable));
+        return fail(ModuleError::BadMachine, "it is built for another machine (" + hex(descriptor->machine) + ")");
+    if (!descriptor->servers) return fail(ModuleError::NoServerTable, "its descriptor has no server table");
 
     for (int i = 0; i < maxServerRows; ++i) {
         const ServerRow &row = descriptor->servers[i];

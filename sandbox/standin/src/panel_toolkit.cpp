@@ -46,9 +46,8 @@ PanelValue interpret(const std::string &dataType, const void *address) {
 } // namespace
 
 PanelState *PanelToolkit::lookup(const void *panel) const {
-    for (const auto &state : panels_)
-        if (state.get() == panel) return state.get();
-    return nullptr;
+    const auto found = panelByHandle_.find(panel);
+    return found == panelByHandle_.end() ? nullptr : found->second;
 }
 
 const PanelRow *PanelToolkit::dataRow(const PanelState &state, unsigned int id) const {
@@ -63,8 +62,10 @@ void *PanelToolkit::create(int kind, const ControlRow *controls) {
     state->kind = kind;
     state->controlTable = controls;
     state->controls = copyRows(controls, &ControlRow::label);
+    PanelState *handle = state.get();
     panels_.push_back(std::move(state));
-    return panels_.back().get();
+    panelByHandle_[handle] = handle;
+    return handle;
 }
 
 bool PanelToolkit::describe(void *panel, const DataRow *data, XPanelGetFunc *get, XPanelSetFunc *set) {
@@ -156,6 +157,9 @@ std::optional<int> PanelToolkit::enterValue(const void *panel, unsigned int id, 
     return std::nullopt;
 }
 
-void PanelToolkit::clear() { panels_.clear(); }
+void PanelToolkit::clear() {
+    panelByHandle_.clear();
+    panels_.clear();
+}
 
 } // namespace plix::standin

@@ -73,11 +73,13 @@ bool ParticleStore::attach(void *system, void *item) {
 void *ParticleStore::buffer(void *system, int flag) {
     ParticleSystemState *state = lookup(system);
     if (!state || valueSize(flag) == 0 || (state->bufferFlags & flag) != flag) return nullptr;
-    for (const auto &tag : buffers_)
-        if (tag->system == state && tag->flag == flag) return tag.get();
+    std::vector<BufferTag *> &tags = buffersOfSystem_[state];
+    for (BufferTag *tag : tags)
+        if (tag->flag == flag) return tag;
     buffers_.push_back(std::make_unique<BufferTag>(BufferTag{state, flag}));
     BufferTag *handle = buffers_.back().get();
     bufferByHandle_[handle] = handle;
+    tags.push_back(handle);
     return handle;
 }
 
@@ -123,6 +125,7 @@ std::vector<const ParticleSystemState *> ParticleStore::systems() const {
 
 void ParticleStore::clear() {
     bufferByHandle_.clear();
+    buffersOfSystem_.clear();
     systemByHandle_.clear();
     buffers_.clear();
     systems_.clear();

@@ -136,8 +136,8 @@ TEST(ValidateCommand, RefusesUnknownChecksAndMissingModules) {
     EXPECT_EQ(unknown.child.exitCode, 2);
     EXPECT_NE(unknown.child.err.find("no-such-check"), std::string::npos);
     const ValidateRun missing = runValidate(fixture("not_built"), {}, "missing");
-    EXPECT_EQ(missing.child.exitCode, 2);
-    EXPECT_NE(missing.child.err.find("no module file"), std::string::npos);
+    EXPECT_EQ(missing.child.exitCode, 1); // a missing file, as in play and panel
+    EXPECT_NE(missing.child.err.find("the file does not exist"), std::string::npos) << missing.child.err;
     EXPECT_FALSE(missing.report.is_object());
 }
 

@@ -31,9 +31,10 @@ public:
     ModuleFile(const ModuleFile &) = delete;
     ModuleFile &operator=(const ModuleFile &) = delete;
 
-    // Loads the file and checks its descriptor; on success calls startup and
-    // keeps its result as the server data. Returns false on any failure (see
-    // error() and errorText()); the module is then not kept loaded.
+    // Checks the file's headers, loads it and checks its descriptor; on
+    // success calls startup and keeps its result as the server data. Returns
+    // false on any failure (see error() and errorText()); the module is then
+    // not kept loaded. A path without a folder is a file in the current folder.
     bool open(const std::string &path);
 
     // Calls shutdown with the server data, then unloads the file.
@@ -41,6 +42,8 @@ public:
 
     bool isOpen() const { return descriptor_ != nullptr; }
     ModuleError error() const { return error_; }
+    // The whole reason, to follow "cannot load the module FILE: " ("the file is
+    // cut short: ...", "it exports no _mod_descrip").
     const std::string &errorText() const { return errorText_; }
 
     const ModuleDescriptor *descriptor() const { return descriptor_; }

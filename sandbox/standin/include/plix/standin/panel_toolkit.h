@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -95,6 +96,9 @@ private:
     const PanelRow *dataRow(const PanelState &state, unsigned int id) const;
     bool createFails_ = false;
     std::vector<std::unique_ptr<PanelState>> panels_;
+    // Handles to records, so that a call on one panel takes the same time
+    // however many panels there are.
+    std::unordered_map<const void *, PanelState *> panelByHandle_;
 };
 
 } // namespace plix::standin

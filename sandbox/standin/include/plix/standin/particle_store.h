@@ -47,6 +47,8 @@ public:
     // The newest system whose last attach named `item`, or null.
     const ParticleSystemState *attachedTo(const void *item) const;
     std::size_t systemCount() const { return systems_.size(); }
+    // The system created last, or null.
+    const ParticleSystemState *latest() const { return systems_.empty() ? nullptr : systems_.back().get(); }
     // Systems in order of creation.
     std::vector<const ParticleSystemState *> systems() const;
     // Forgets every system (handles handed out earlier become unknown).
@@ -62,6 +64,9 @@ private:
     std::vector<std::unique_ptr<BufferTag>> buffers_;
     std::unordered_map<const void *, ParticleSystemState *> systemByHandle_;
     std::unordered_map<const void *, BufferTag *> bufferByHandle_;
+    // Each system's buffers (at most one per flag), so that handing out a
+    // buffer takes the same time however many systems there are.
+    std::unordered_map<const ParticleSystemState *, std::vector<BufferTag *>> buffersOfSystem_;
 };
 
 } // namespace plix::standin
