@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "app/command_messages.h"
 #include "app/module_location.h"
 #include "app/panel_values.h"
 #include "app/sandbox_error.h"
@@ -77,8 +78,8 @@ int panel(const PanelOptions &options, std::ostream &out, std::ostream &err) {
                            " effect(s); there is no effect " + std::to_string(options.effect));
     const std::size_t block = static_cast<std::size_t>(options.effect - 1);
 
+    printNotes(err, scene::sceneNotes(scene, sceneDisplayName(source)));
     SceneEffects effects(scene, resolveModulePath(options.module).string());
-    for (const std::string &warning : effects.warnings()) err << "plix-sandbox: note: " << warning << "\n";
     std::size_t effectIndex = 0;
     while (effects.effects()[effectIndex].object != objectIndex || effects.effects()[effectIndex].block != block)
         ++effectIndex;
@@ -128,7 +129,7 @@ int runPanel(const PanelOptions &options, std::ostream &out, std::ostream &err) 
     try {
         return panel(options, out, err);
     } catch (const std::exception &error) { // scene mistakes, module failures, bad edits, unwritable output
-        err << "plix-sandbox: " << error.what() << "\n";
+        err << "plix-sandbox: " << failureMessage(error) << "\n";
         return 1;
     }
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_messages.h"
 #include "app/module_location.h"
 #include "app/progress_bar.h"
 #include "app/sandbox_error.h"
@@ -105,8 +106,8 @@ int play(const PlayOptions &options, std::ostream &out, std::ostream &err) {
     const FrameRange range = options.frames.value_or(FrameRange{scene.firstFrame, scene.lastFrame});
     const std::filesystem::path modulePath = resolveModulePath(options.module);
 
+    printNotes(err, scene::sceneNotes(scene, sceneDisplayName(source)));
     SceneEffects effects(scene, modulePath.string());
-    for (const std::string &warning : effects.warnings()) err << "plix-sandbox: note: " << warning << "\n";
     if (effects.effects().empty())
         err << "plix-sandbox: note: the scene applies no effect (add 'effect' to an object); nothing moves\n";
 
@@ -171,7 +172,7 @@ int runPlay(const PlayOptions &options, std::ostream &out, std::ostream &err) {
     try {
         return play(options, out, err);
     } catch (const std::exception &error) { // scene mistakes, module failures, unwritable outputs
-        err << "plix-sandbox: " << error.what() << "\n";
+        err << "plix-sandbox: " << failureMessage(error) << "\n";
         return 1;
     }
 }

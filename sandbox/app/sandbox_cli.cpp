@@ -33,6 +33,9 @@ Scene files are plain text, one statement a line, '#' starts a comment:
     | PLIX_START             each line after '| ' is handed to the effect as it stands
     | ...
     | PLIX_END
+A word in double quotes may hold spaces and '#' (\" for a quote, \\ for a backslash):
+    mesh "../my meshes/ring.obj"
+Lines hold at most 65536 bytes, block lines at most 255 characters.
 Rotation order: bank about z, then pitch about x, then heading about y.
 examples/default.scene is the built-in scene.)";
 

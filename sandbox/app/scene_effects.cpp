@@ -64,12 +64,8 @@ SceneEffects::SceneEffects(const scene::Scene &scene, const std::string &moduleP
             // an empty block reads as an empty stream and leaves the defaults.
             // So a scene saved back plays exactly as the scene it came from.
             standin::TextLoadState load(joinLines(block.lines));
+            // What the effect makes of each line is told by the scene's notes.
             handler_->load(effects_.back().instance, load.state());
-            if (load.linesLeft() > 0)
-                warnings_.push_back("object '" + object.name + "', effect " + std::to_string(b + 1) + " (line " +
-                                    std::to_string(block.sourceLine) + "): the effect read " +
-                                    std::to_string(load.linesServed()) + " of the block's " +
-                                    std::to_string(block.lines.size()) + " lines and ignored the rest");
         }
     }
     // Parking positions, read as a user sees them: through each effect's panel.

@@ -35,8 +35,6 @@ public:
 
     const std::vector<Effect> &effects() const { return effects_; }
     const scene::Scene &scene() const { return scene_; }
-    // Remarks about the blocks (lines the effect did not read), for the user.
-    const std::vector<std::string> &warnings() const { return warnings_; }
 
     // One frame as the host plays it: for each effect in scene order, new-time
     // with the frame and its time, then evaluate once per point. Returns each
@@ -63,7 +61,6 @@ private:
     std::unique_ptr<standin::HandlerServer> handler_;
     std::unique_ptr<standin::InterfaceServer> interface_;
     std::vector<Effect> effects_;
-    std::vector<std::string> warnings_;
 };
 
 } // namespace plix::sandbox

@@ -1,13 +1,22 @@
 #include "app/scene_source.h"
 
 #include "app/default_scene.h"
+#include "scene/printable_text.h"
 #include "scene/scene_reader.h"
 
 namespace plix::sandbox {
 
+namespace {
+constexpr const char *builtInSceneName = "<built-in default scene>";
+}
+
 SceneSource readSceneSource(const std::optional<std::filesystem::path> &file) {
-    if (!file) return {scene::readSceneText(defaultSceneText(), "<built-in default scene>", "."), defaultSceneName, {}};
+    if (!file) return {scene::readSceneText(defaultSceneText(), builtInSceneName, "."), defaultSceneName, {}};
     return {scene::readSceneFile(*file), file->filename().string(), file};
+}
+
+std::string sceneDisplayName(const SceneSource &source) {
+    return source.file ? scene::printable(source.file->string()) : builtInSceneName;
 }
 
 std::filesystem::path savedScenePath(const SceneSource &source, const std::filesystem::path &folder) {

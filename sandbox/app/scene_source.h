@@ -18,6 +18,10 @@ struct SceneSource {
 // Throws scene::SceneError naming the file and line of a mistake.
 SceneSource readSceneSource(const std::optional<std::filesystem::path> &file);
 
+// The scene as messages and notes name it: its path as given, or
+// "<built-in default scene>".
+std::string sceneDisplayName(const SceneSource &source);
+
 // Where a scene goes when saved into `folder`: its own name, unless that
 // would overwrite the scene file it came from.
 std::filesystem::path savedScenePath(const SceneSource &source, const std::filesystem::path &folder);

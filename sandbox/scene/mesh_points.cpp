@@ -1,8 +1,11 @@
 #include "scene/mesh_points.h"
 
+#include <cerrno>
+#include <fstream>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 #ifdef PLIX_HAVE_TINYOBJLOADER
 #include <tiny_obj_loader.h>
@@ -14,8 +17,17 @@ namespace plix::scene {
 
 int countMeshPoints(const std::filesystem::path &objFile) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(objFile, ec))
-        throw std::runtime_error("no such file");
+    const std::filesystem::file_status status = std::filesystem::status(objFile, ec);
+    if (status.type() == std::filesystem::file_type::not_found) throw std::runtime_error("no such file");
+    if (std::filesystem::is_directory(status)) throw std::runtime_error("it is a folder, not an OBJ file");
+    if (!std::filesystem::is_regular_file(status))
+        throw std::runtime_error("it is not a regular file (a device, pipe or socket), not an OBJ file");
+    {
+        errno = 0;
+        std::ifstream probe(objFile, std::ios::binary);
+        if (!probe)
+            throw std::runtime_error("cannot open it: " + std::generic_category().message(errno != 0 ? errno : EACCES));
+    }
     tinyobj::attrib_t attrib;
     std::vector<tinyobj::shape_t> shapes;
     std::vector<tinyobj::material_t> materials;

@@ -15,6 +15,7 @@ namespace plix::scene {
 struct EffectBlock {
     std::vector<std::string> lines;
     int sourceLine = 0; // line of its 'effect' keyword, 0 when not read from a file
+    std::vector<int> lineNumbers; // file line of each block line; empty when not read from a file
 };
 
 struct SceneObject {
@@ -38,6 +39,7 @@ struct Scene {
     static constexpr int defaultLastFrame = 89;
 
     double fps = defaultFps;
+    int fpsLine = 0; // line of the 'fps' statement, 0 when it has none
     int firstFrame = defaultFirstFrame;
     int lastFrame = defaultLastFrame;
     std::vector<SceneObject> objects;

@@ -1,31 +1,23 @@
 #include "scene/scene_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <fstream>
 #include <limits>
 #include <map>
 #include <optional>
-#include <sstream>
+#include <system_error>
 #include <vector>
 
+#include "scene/effect_block_reading.h"
 #include "scene/mesh_points.h"
+#include "scene/printable_text.h"
+#include "scene/scene_words.h"
 
 namespace plix::scene {
 namespace {
-
-std::vector<std::string_view> splitWords(std::string_view text) {
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-        const std::size_t start = i;
-        while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
-        if (i > start) words.push_back(text.substr(start, i - start));
-    }
-    return words;
-}
 
 std::optional<double> parseNumber(std::string_view text) {
     double value = 0.0;
@@ -53,23 +45,37 @@ bool isPlainName(std::string_view name) {
 constexpr long long intMin = std::numeric_limits<int>::min();
 constexpr long long intMax = std::numeric_limits<int>::max();
 
+using Words = std::vector<std::string>;
+
+std::string formatNumber(double value) {
+    char buffer[64];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+std::string tooLong() {
+    return "line longer than " + std::to_string(maxSceneLineLength) + " bytes, the most a scene line may hold";
+}
+
 class Reader {
 public:
     Reader(std::string displayName, std::filesystem::path baseFolder)
         : file_(std::move(displayName)), baseFolder_(std::move(baseFolder)) {}
 
-    Scene read(std::string_view text) {
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t end = text.find('\n', start);
-            if (end == std::string_view::npos) end = text.size();
-            std::string_view line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            ++lineNumber_;
-            readLine(line);
-            if (end == text.size()) break;
-            start = end + 1;
-        }
+    // The next line, without its line break.
+    void line(std::string_view text) {
+        ++lineNumber_;
+        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        if (text.size() > maxSceneLineLength) fail(tooLong());
+        readLine(text);
+    }
+
+    // A line that grew past the limit before its end was found.
+    [[noreturn]] void lineTooLong() {
+        ++lineNumber_;
+        fail(tooLong());
+    }
+
+    Scene finish() {
         finishObject();
         if (scene_.objects.empty())
             fail(0, "the scene has no object: add 'object NAME' with 'points COUNT' or 'mesh FILE'");
@@ -85,19 +91,22 @@ private:
         if (first == std::string_view::npos) return;
         if (line[first] == '|') return readBlockLine(line.substr(first + 1));
 
-        const std::size_t comment = line.find('#');
-        const std::vector<std::string_view> words = splitWords(line.substr(0, comment));
+        Words words;
+        try {
+            words = splitWords(line);
+        } catch (const WordError &error) {
+            fail(error.what());
+        }
         if (words.empty()) return;
-        const std::string_view keyword = words.front();
-        const std::vector<std::string_view> args(words.begin() + 1, words.end());
+        const std::string keyword = words.front();
+        const Words args(words.begin() + 1, words.end());
 
         if (keyword == "fps") return readFps(args);
         if (keyword == "frames") return readFrames(args);
         if (keyword == "object") return readObject(args);
         if (keyword == "points" || keyword == "mesh" || keyword == "motion" || keyword == "position" ||
             keyword == "rotation" || keyword == "effect") {
-            if (object_ == nullptr)
-                fail("'" + std::string(keyword) + "' belongs to an object: write 'object NAME' before it");
+            if (object_ == nullptr) fail("'" + keyword + "' belongs to an object: write 'object NAME' before it");
             if (keyword == "points") return readPoints(args);
             if (keyword == "mesh") return readMesh(args);
             if (keyword == "motion") return readInterpolation(args);
@@ -107,7 +116,7 @@ private:
                                                       rotationKeyLines_, object_->motion.rotationKeys);
             return readEffect(args);
         }
-        fail("unknown keyword '" + std::string(keyword) +
+        fail("unknown keyword '" + printable(keyword) +
              "' (expected fps, frames, object, points, mesh, motion, position, rotation, effect or a '|' block line)");
     }
 
@@ -116,14 +125,19 @@ private:
             fail(std::string("'") + keyword + "' belongs to the whole scene: write it before the first object");
     }
 
-    void readFps(const std::vector<std::string_view> &args) {
+    void readFps(const Words &args) {
         beforeObjects("fps");
         const std::optional<double> rate = args.size() == 1 ? parseNumber(args[0]) : std::nullopt;
-        if (!rate || *rate <= 0.0) fail("expected 'fps RATE' with a rate above 0, such as 'fps 30'");
+        // Below the least rate, the times of far frames would leave the
+        // range of numbers and every spark would be out of reach.
+        if (!rate || *rate < minSceneFps)
+            fail("expected 'fps RATE' with a rate above 0, such as 'fps 30' (the least is " + formatNumber(minSceneFps) +
+                 ")");
         scene_.fps = *rate;
+        scene_.fpsLine = lineNumber_;
     }
 
-    void readFrames(const std::vector<std::string_view> &args) {
+    void readFrames(const Words &args) {
         beforeObjects("frames");
         std::optional<int> first, last;
         if (args.size() == 2) {
@@ -137,12 +151,12 @@ private:
         scene_.lastFrame = *last;
     }
 
-    void readObject(const std::vector<std::string_view> &args) {
+    void readObject(const Words &args) {
         if (args.size() != 1) fail("expected 'object NAME' with a name of one word");
         finishObject();
         const std::string name(args[0]);
         if (!isPlainName(name))
-            fail("object name '" + name + "' may hold only letters, digits, '_', '-' and '.'");
+            fail("object name '" + printable(name) + "' may hold only letters, digits, '_', '-' and '.'");
         if (const auto seen = objectLines_.find(name); seen != objectLines_.end())
             fail("object '" + name + "' is already defined on line " + std::to_string(seen->second));
         objectLines_[name] = lineNumber_;
@@ -162,15 +176,17 @@ private:
         pointsLine_ = lineNumber_;
     }
 
-    void readPoints(const std::vector<std::string_view> &args) {
+    void readPoints(const Words &args) {
         const std::optional<int> count = args.size() == 1 ? parseWhole(args[0], 0, intMax) : std::nullopt;
         if (!count) fail("expected 'points COUNT' with a whole number from 0 to " + std::to_string(intMax));
         claimPoints();
         object_->pointCount = *count;
     }
 
-    void readMesh(const std::vector<std::string_view> &args) {
-        if (args.size() != 1) fail("expected 'mesh FILE' with an OBJ file path without spaces");
+    void readMesh(const Words &args) {
+        if (args.size() != 1)
+            fail("expected 'mesh FILE' with one OBJ file path (in double quotes when it holds spaces: "
+                 "mesh \"my meshes/ring.obj\")");
         claimPoints();
         const std::string text(args[0]);
         std::filesystem::path path(text);
@@ -178,13 +194,13 @@ private:
         try {
             object_->pointCount = countMeshPoints(path);
         } catch (const std::exception &e) {
-            fail("cannot take the points of mesh '" + text + "' (" + path.string() + "): " + e.what());
+            fail("cannot take the points of mesh '" + printable(text) + "' (" + printable(path.string()) + "): " + e.what());
         }
         object_->meshText = text;
         object_->meshPath = path;
     }
 
-    void readInterpolation(const std::vector<std::string_view> &args) {
+    void readInterpolation(const Words &args) {
         if (args.size() == 1 && args[0] == "linear")
             object_->motion.interpolation = Interpolation::linear;
         else if (args.size() == 1 && args[0] == "smooth")
@@ -193,7 +209,7 @@ private:
             fail("expected 'motion linear' or 'motion smooth'");
     }
 
-    void readKey(const std::vector<std::string_view> &args, const char *form, std::map<double, int> &keyLines,
+    void readKey(const Words &args, const char *form, std::map<double, int> &keyLines,
                  std::vector<Key> &keys) {
         std::optional<double> values[4];
         bool ok = args.size() == 4;
@@ -201,7 +217,7 @@ private:
         if (!ok) fail(std::string("expected '") + form + "' with four numbers");
         const double frame = *values[0];
         if (const auto seen = keyLines.find(frame); seen != keyLines.end())
-            fail("a second key at frame " + std::string(args[0]) + " (the first is on line " +
+            fail("a second key at frame " + printable(args[0]) + " (the first is on line " +
                  std::to_string(seen->second) + ")");
         keyLines[frame] = lineNumber_;
         const Key key{frame, {*values[1], *values[2], *values[3]}};
@@ -210,8 +226,9 @@ private:
                     key);
     }
 
-    void readEffect(const std::vector<std::string_view> &args) {
+    void readEffect(const Words &args) {
         if (!args.empty()) fail("expected 'effect' alone, with its block lines after it, each starting with '|'");
+        finishEffect();
         object_->effects.emplace_back();
         effect_ = &object_->effects.back();
         effect_->sourceLine = lineNumber_;
@@ -226,9 +243,33 @@ private:
                  std::to_string(maxBlockLineLength));
         if (rest.find('\0') != std::string_view::npos) fail("block line holds a zero byte");
         effect_->lines.emplace_back(rest);
+        effect_->lineNumbers.push_back(lineNumber_);
+    }
+
+    // A value the effect would take as infinite sends its sparks out of
+    // reach: refused here, where the line is known.
+    void finishEffect() {
+        if (effect_ == nullptr) return;
+        const BlockReading reading = readEffectBlock(effect_->lines);
+        for (std::size_t i = 0; i < reading.lines.size(); ++i) {
+            const BlockLineReading &line = reading.lines[i];
+            if (line.kind != BlockLineReading::Kind::Setting || !line.valueFrom || !std::isinf(line.value) ||
+                isWholeNumberSetting(*line.name))
+                continue;
+            const std::string setting = nameOf(*line.name);
+            const int at = effect_->lineNumbers[i];
+            if (*line.valueFrom == i)
+                fail(at, "the effect would read " + setting + " as infinite (" + printable(line.number.number) +
+                             " is beyond the largest number it holds); give a finite value");
+            fail(at, "'" + printable(effect_->lines[i]) + "' has no value of its own: the effect would give " + setting +
+                         " the infinite value of line " + std::to_string(effect_->lineNumbers[*line.valueFrom]) +
+                         "; give a finite value");
+        }
+        effect_ = nullptr;
     }
 
     void finishObject() {
+        finishEffect();
         if (object_ != nullptr && pointsLine_ == 0)
             fail(object_->sourceLine, "object '" + object_->name + "' needs 'points COUNT' or 'mesh FILE'");
     }
@@ -248,18 +289,57 @@ private:
 } // namespace
 
 Scene readSceneText(std::string_view text, const std::string &displayName, const std::filesystem::path &baseFolder) {
-    return Reader(displayName, baseFolder).read(text);
+    Reader reader(printable(displayName), baseFolder);
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        reader.line(text.substr(start, end - start));
+        if (end == text.size()) break;
+        start = end + 1;
+    }
+    return reader.finish();
 }
 
 Scene readSceneFile(const std::filesystem::path &file) {
+    const std::string name = printable(file.string());
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(file, ec);
+    if (status.type() == std::filesystem::file_type::not_found)
+        throw SceneError(name, 0, "cannot open the scene file: it does not exist");
+    if (std::filesystem::is_directory(status)) throw SceneError(name, 0, "is a folder, not a scene file");
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw SceneError(file.string(), 0, "cannot open the scene file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw SceneError(file.string(), 0, "cannot read the scene file");
+    if (!in)
+        throw SceneError(name, 0, "cannot open the scene file: " +
+                                      std::generic_category().message(errno != 0 ? errno : EACCES));
     std::filesystem::path folder = file.parent_path();
     if (folder.empty()) folder = ".";
-    return readSceneText(text.str(), file.string(), folder);
+    Reader reader(name, folder);
+
+    // Read in pieces, a line at a time: memory stays bounded by the longest
+    // line allowed, whatever the file (a device that never ends included).
+    std::string line;
+    char piece[1 << 16];
+    while (in) {
+        in.read(piece, sizeof piece);
+        const std::string_view got(piece, static_cast<std::size_t>(in.gcount()));
+        std::size_t start = 0;
+        while (start < got.size()) {
+            const std::size_t end = got.find('\n', start);
+            const std::string_view part = got.substr(start, (end == std::string_view::npos ? got.size() : end) - start);
+            // One more byte than the limit may be a '\r' before the line break.
+            if (line.size() + part.size() > maxSceneLineLength + 1) reader.lineTooLong();
+            line.append(part);
+            if (end == std::string_view::npos) break;
+            reader.line(line);
+            line.clear();
+            start = end + 1;
+        }
+    }
+    if (in.bad()) throw SceneError(name, 0, "cannot read the scene file: " + std::generic_category().message(EIO));
+    reader.line(line);
+    return reader.finish();
 }
 
 } // namespace plix::scene

@@ -1,7 +1,7 @@
 // Reads scene files. The format, line by line ('#' starts a comment, except
-// inside effect blocks):
+// inside effect blocks and quoted words):
 //
-//   fps RATE                   frames per second, above 0 (default 30)
+//   fps RATE                   frames per second, at least 0.001 (default 30)
 //   frames FIRST LAST          frame range played (default 0 89)
 //   object NAME                starts an object; NAME is unique, of letters,
 //                              digits, '_', '-' and '.'
@@ -15,9 +15,13 @@
 //     | LINE                   one line of the effect's block, verbatim after
 //                              the '|' and one space
 //
+// Words are separated by spaces and tabs; a word in double quotes may hold
+// spaces, tabs and '#', with \" for '"' and \\ for '\' (scene_words.h):
+//   mesh "../my meshes/ring.obj"
 // 'fps' and 'frames' come before the first object. An 'effect' without block
-// lines applies the effect with its default settings. Block lines are at most
-// 255 characters, the most the effect reads back.
+// lines applies the effect with its default settings. A line holds at most
+// 65,536 bytes, a block line at most 255 characters, the most the effect reads
+// back. A block line that would give a setting an infinite value is refused.
 #pragma once
 
 #include <filesystem>
@@ -31,8 +35,12 @@
 namespace plix::scene {
 
 inline constexpr std::size_t maxBlockLineLength = sceneLineSize - 1;
+inline constexpr std::size_t maxSceneLineLength = 65536;
+inline constexpr double minSceneFps = 0.001;
 
-// Throws SceneError naming the file and line.
+// Throws SceneError naming the file and line. Reads the file a line at a
+// time, so a file that never ends (a device) stops at the first line that is
+// too long, and the memory used stays bounded.
 Scene readSceneFile(const std::filesystem::path &file);
 
 // `displayName` names the text in errors; mesh paths are taken relative to

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <sstream>
 
+#include "scene/scene_words.h"
+
 namespace plix::scene {
 namespace {
 
@@ -42,7 +44,7 @@ std::string writeSceneText(const Scene &scene, const std::filesystem::path &outp
     for (const SceneObject &object : scene.objects) {
         out << "\nobject " << object.name << '\n';
         if (object.meshText)
-            out << "  mesh " << meshReference(object, outputFolder) << '\n';
+            out << "  mesh " << sceneWord(meshReference(object, outputFolder)) << '\n';
         else
             out << "  points " << object.pointCount << '\n';
         if (object.motion.interpolation == Interpolation::smooth) out << "  motion smooth\n";

@@ -95,6 +95,7 @@ TEST_P(SceneReaderErrors, NameFileLineAndWhatWasExpected) {
     }
 }
 
+const std::string tooLongLine = "object A\npoints 1\n# " + std::string(65535, 'x') + "\n";
 const std::string longLine = "object A\npoints 1\neffect\n| " + std::string(256, 'x') + "\n";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -127,14 +128,25 @@ INSTANTIATE_TEST_SUITE_P(
         BadScene{"object A\npoints 1\n| PLIX_START\n", 3, "outside an effect"},
         BadScene{"object A\npoints 1\neffect now\n", 3, "'effect' alone"},
         BadScene{longLine.c_str(), 4, "at most 255"},
-        BadScene{"object A\npoints 1\nspeed 3\n", 3, "unknown keyword 'speed'"}));
+        BadScene{"object A\npoints 1\nspeed 3\n", 3, "unknown keyword 'speed'"},
+        BadScene{"fps 0.0009\nobject A\npoints 1\n", 1, "the least is 0.001"},
+        BadScene{"object A\nmesh a b.obj\n", 2, "in double quotes when it holds spaces"},
+        BadScene{"object A\nmesh \"a b.obj\n", 2, "without its closing"},
+        BadScene{"object A\nmesh \"a\"b.obj\n", 2, "a space is needed after the closing"},
+        BadScene{"object A\nmesh \"missing dir/m.obj\"\n", 2, "mesh 'missing dir/m.obj'"},
+        BadScene{"\n\n# note\n", 0, "no object"},
+        BadScene{tooLongLine.c_str(), 3, "line longer than 65536 bytes"},
+        BadScene{"object A\npoints 1\neffect\n| PLIX_START\n| AvoidZ -1e400\n", 5, "AvoidZ as infinite"},
+        BadScene{"object A\npoints 1\neffect\n| PLIX_START\n| V0Max 1e400\neffect\n", 5, "V0Max as infinite"},
+        BadScene{"object A\npoints 1\nobject B\npoints 1\neffect\n| PLIX_START\n| Gravity 1e999\n", 7,
+                 "Gravity as infinite"}));
 
 TEST(SceneReader, MissingFileIsNamed) {
     try {
         readSceneFile("/nonexistent/where.scene");
         FAIL();
     } catch (const SceneError &error) {
-        EXPECT_EQ(std::string(error.what()), "/nonexistent/where.scene: cannot open the scene file");
+        EXPECT_EQ(std::string(error.what()), "/nonexistent/where.scene: cannot open the scene file: it does not exist");
     }
 }
 
