@@ -28,6 +28,13 @@ std::string fixed(double value, int decimals) {
     return buffer;
 }
 
+// Four significant digits: 12.5, 42.86.
+std::string rounded(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.4g", value);
+    return buffer;
+}
+
 std::string trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r\n\v\f");
     if (first == std::string_view::npos) return {};
@@ -118,6 +125,11 @@ std::string joined(const std::vector<std::string> &parts) {
 
 std::string plural(long long n, const char *word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
+// "this line is not read", "this line and the 3 lines after it are not read"
+std::string notRead(long long after) {
+    return after == 0 ? "this line is not read" : "this line and the " + plural(after, "line") + " after it are not read";
+}
+
 class Notes {
 public:
     Notes(const Scene &scene, std::string file) : scene_(scene), file_(std::move(file)) {}
@@ -176,13 +188,11 @@ private:
                 if (reading.endLine && *reading.endLine + 1 == i) {
                     if (!reading.lines[*reading.endLine].keyword.empty())
                         add(at, "the effect stops reading at the block's end (PLIX_END on line " +
-                                    std::to_string(lineOf(effect, *reading.endLine)) + "): this line and the " +
-                                    plural(static_cast<long long>(count - i - 1), "line") +
-                                    " after it are not read");
+                                    std::to_string(lineOf(effect, *reading.endLine)) + "): " +
+                                    notRead(static_cast<long long>(count - i - 1)));
                 } else if (!reading.endLine && (i == 0 || reading.lines[i - 1].kind != Kind::Unread)) {
-                    add(at, "the effect reads at most " + std::to_string(maxBlockLinesRead) +
-                                " lines of a block: this line and the " +
-                                plural(static_cast<long long>(count - i - 1), "line") + " after it are not read");
+                    add(at, "the effect reads at most " + std::to_string(maxBlockLinesRead) + " lines of a block: " +
+                                notRead(static_cast<long long>(count - i - 1)));
                 }
                 break;
             }
@@ -241,13 +251,13 @@ private:
             return;
         }
         if (s.recycle != 1 || (30 * points) % rate == 0) return;
-        driftNote(object, effect, s, points, rate, period, on);
+        driftNote(effect, s, points, rate, period, on);
     }
 
     // 30 x N / R frames is not whole: the period is cut to P frames while
     // each cycle's births move on by 30 x N / R frames, so every spark's birth
     // slides through its cycle and past its end.
-    void driftNote(const SceneObject &object, const EffectBlock &effect, const EffectSettings &s, long long points,
+    void driftNote(const EffectBlock &effect, const EffectSettings &s, long long points,
                    long long rate, long long period, const std::string &on) {
         const double r = scene_.fps / 30.0; // scene frames per effect frame
         const double cycle = 30.0 * static_cast<double>(points) / static_cast<double>(rate);
@@ -255,33 +265,49 @@ private:
         const double slide = r * cycle - static_cast<double>(period); // per cycle, in scene frames
         if (slide <= 0.0) return;
         const double life = std::max({s.ageMin, s.ageMax, 1});
-        const double start = s.startFrame;
+        const long long start = s.startFrame;
+        const double fps = scene_.fps;
+        const double periodSeconds = static_cast<double>(points) / static_cast<double>(rate);
+        constexpr double secondsPerFrame = 0.03333333333333333; // as the effect turns frames into seconds
         // Sparks sampled evenly, the last one always, for objects of many points.
         const long long samples = std::min<long long>(points, 1 << 16);
-        double lastBirth = -1.0, lastInFlight = -1.0;
+        long long lastBirth = -1, lastInFlight = -1;
         for (long long k = 0; k < samples; ++k) {
-            const long long i = samples == points ? k : k * (points - 1) / (samples - 1 > 0 ? samples - 1 : 1);
+            const long long i = samples == points ? k : k * (points - 1) / std::max<long long>(samples - 1, 1);
             const long long offset = i * period / points;
-            const double exact = static_cast<double>(i) * static_cast<double>(period) / static_cast<double>(points);
-            const double room = start + static_cast<double>(offset + period - 1) - r * (start + exact);
+            const double exact = static_cast<double>(i * period) / static_cast<double>(points);
+            // The last cycle in which the birth still falls inside the cycle,
+            // by exact arithmetic, then checked with the effect's own doubles.
+            const double room = static_cast<double>(start + offset + period - 1) - r * (static_cast<double>(start) + exact);
             if (room < 0.0) continue; // not even born in its first cycle
-            const double lastCycle = std::floor(room / slide);
-            const double birth = lastCycle * cycle + start + exact; // in effect frames
-            const double cycleEnd = start + static_cast<double>(offset) + (lastCycle + 1.0) * period - 1.0;
-            lastBirth = std::max(lastBirth, std::ceil(r * birth));
-            lastInFlight = std::max(lastInFlight, std::min(cycleEnd, std::floor(birth + life)));
+            for (long long c = static_cast<long long>(std::floor(room / slide)); c >= 0; --c) {
+                const double birth = (static_cast<double>(c) * periodSeconds + static_cast<double>(start) * secondsPerFrame) +
+                                     exact * secondsPerFrame;
+                const long long cycleStart = start + offset + c * period, cycleEnd = cycleStart + period - 1;
+                const auto shown = [&](long long f) {
+                    return !(birth > static_cast<double>(f) / fps) &&
+                           !(static_cast<double>(f) > birth * 30.0 + life);
+                };
+                long long first = std::max(cycleStart, static_cast<long long>(std::ceil(birth * fps)) - 1);
+                while (first <= cycleEnd && !shown(first) && birth > static_cast<double>(first) / fps) ++first;
+                if (first > cycleEnd || !shown(first)) continue; // this cycle's birth slid out of it
+                long long last = std::min(cycleEnd, static_cast<long long>(std::floor(birth * 30.0 + life)) + 1);
+                while (last > first && !shown(last)) --last;
+                lastBirth = std::max(lastBirth, first);
+                lastInFlight = std::max(lastInFlight, last);
+                break;
+            }
         }
         std::string text = on + "30 x " + plural(points, "point") + " / Birth " + std::to_string(rate) + " = " +
-                           number(cycle) + " frames is not a whole number: the effect renews its sparks every " +
+                           rounded(cycle) + " frames is not a whole number: the effect renews its sparks every " +
                            plural(period, "frame") + ", but each renewal comes " + fixed(gain, 2) +
                            " frame later in its cycle than the one before, so emission drifts and stops";
-        if (lastBirth < 0.0)
+        if (lastBirth < 0)
             text += ": no spark is ever emitted";
         else
-            text += ": no spark is born after about frame " + fixed(lastBirth, 0) + " and none is in flight from about frame " +
-                    fixed(lastInFlight + 1.0, 0);
+            text += ": no spark is born after about frame " + std::to_string(lastBirth) +
+                    " and none is in flight from about frame " + std::to_string(lastInFlight + 1);
         add(settingLine(effect, BlockName::Birth), text);
-        (void)object;
     }
 
     void rateNote() {
