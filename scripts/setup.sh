@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config
   googletest libgtest-dev libbenchmark-dev
-  libgd-dev libtinyobjloader-dev libcli11-dev nlohmann-json3-dev
+  libgd-dev libtinyobjloader-dev libcli11-dev nlohmann-json3-dev libssl-dev
+  blender
   clang libclang-rt-14-dev
   locales parallel binutils
 )

@@ -21,13 +21,17 @@ struct PlayOptions {
     cache::CacheFormat cache = cache::CacheFormat::none;
     std::optional<PreviewKind> preview;         // none: both when built with the preview
     std::optional<bool> progress;               // none: when stderr is a terminal
+    bool keepParked = false;                    // the cache holds the parked sparks too
+    bool force = false;                         // remove another run's outputs from `out` first
+    std::optional<std::filesystem::path> json;  // the summary for machines
 };
 
 // Whether this build can draw the preview (libgd).
 bool previewAvailable();
 
 // Returns the exit code: 0, or 1 after a message on `err`. The summary line
-// goes to `out`.
+// goes to `out`. Interrupted by SIGINT or SIGTERM, it removes its temporary
+// files and ends the program as the signal does.
 int runPlay(const PlayOptions &options, std::ostream &out, std::ostream &err);
 
 } // namespace plix::sandbox

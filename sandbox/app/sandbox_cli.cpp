@@ -9,6 +9,7 @@
 #include "app/module_location.h"
 #include "app/panel_command.h"
 #include "app/play_command.h"
+#include "plix/platform/build_info.h"
 
 #include "validate/validate_command.h"
 
@@ -46,6 +47,7 @@ struct PlayArguments {
     std::string cache = "none";
     std::string preview;
     bool noProgress = false;
+    std::string json;
 };
 
 void addPlayCommand(CLI::App &app, PlayArguments &args, int &result) {
@@ -59,15 +61,25 @@ void addPlayCommand(CLI::App &app, PlayArguments &args, int &result) {
                                               "any frame comes out the same however the range is split");
     play->add_option("--out", args.options.out, "Folder for the outputs, made if missing")
         ->capture_default_str();
-    play->add_option("--cache", args.cache, "Particle cache: ply (one binary PLY per frame in DIR/cache/), "
-                                            "csv (DIR/cache.csv) or none")
+    play->add_option("--cache", args.cache, "Particle cache: ply (one binary PLY per frame in DIR/cache/: x y z, "
+                                            "vx vy vz, id, age of each spark in flight), csv (DIR/cache.csv, "
+                                            "the same columns) or none")
         ->check(CLI::IsMember({"ply", "csv", "none"}))
         ->capture_default_str();
     play->add_option("--preview", args.preview,
-                     std::string("Preview: png (DIR/preview.png contact sheet), gif (DIR/preview.gif), both or none "
-                                 "(default: ") +
+                     std::string("Preview: png (DIR/preview.png contact sheet), gif (DIR/preview.gif at the scene's "
+                                 "rate), both or none; a range other than the scene's adds it to the names, "
+                                 "preview_AAAAAA-BBBBBB.png (default: ") +
                          (previewAvailable() ? "both" : "none: this build has no preview") + ")")
         ->check(CLI::IsMember({"png", "gif", "both", "none"}));
+    play->add_flag("--keep-parked", args.options.keepParked,
+                   "The cache holds the parked sparks too, with a 'parked' property (1), velocity 0 and age 0");
+    play->add_flag("--force", args.options.force,
+                   "Remove the outputs of another scene, module or settings from --out DIR before playing "
+                   "(without it such a folder is refused; slices of the same scene always share a folder)");
+    play->add_option("--json", args.json, "Also write the summary for machines into FILE: program, platform, "
+                                          "module and its SHA-256, scene, frames, per frame the sparks in flight "
+                                          "and the time in the module, and every note");
     play->add_flag("--no-progress", args.noProgress, "No progress bar (it is shown only on a terminal anyway)");
     play->callback([&args, &result] {
         PlayOptions options = args.options;
@@ -85,6 +97,7 @@ void addPlayCommand(CLI::App &app, PlayArguments &args, int &result) {
             {"png", PreviewKind::png}, {"gif", PreviewKind::gif}, {"both", PreviewKind::both}, {"none", PreviewKind::none}};
         if (!args.preview.empty()) options.preview = previews.at(args.preview);
         if (args.noProgress) options.progress = false;
+        if (!args.json.empty()) options.json = args.json;
         result = runPlay(options, std::cout, std::cerr);
     });
 }
@@ -117,7 +130,7 @@ void addPanelCommand(CLI::App &app, PanelOptions &options, std::string &scene, i
 int runSandbox(int argc, char **argv) {
     CLI::App app(programHelp, "plix-sandbox");
     app.require_subcommand(1);
-    app.set_version_flag("--version", "plix-sandbox 1.0");
+    app.set_version_flag("--version", platform::programVersion());
     int result = 0;
     PlayArguments play;
     PanelOptions panel;

@@ -39,7 +39,9 @@ public:
     // One frame as the host plays it: for each effect in scene order, new-time
     // with the frame and its time, then evaluate once per point. Returns each
     // spark's position, published age and whether it is parked.
-    geometry::FrameSparks playFrame(int frame);
+    // With `measureVelocity`, also each spark's velocity, through the
+    // module's entries alone (see velocityProbeStep in scene_effects.cpp).
+    geometry::FrameSparks playFrame(int frame, bool measureVelocity = false);
     double timeOf(int frame) const { return frame / scene_.fps; }
 
     // Positions of the objects that carry effects, at a frame.

@@ -1,5 +1,6 @@
 #include "cache/particle_cache.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -21,72 +22,98 @@ void appendInt(std::string &out, std::int32_t value) { appendLittleEndian(out, s
 void appendDouble(std::string &out, double value) { appendLittleEndian(out, std::bit_cast<std::uint64_t>(value)); }
 void appendFloat(std::string &out, float value) { appendLittleEndian(out, std::bit_cast<std::uint32_t>(value)); }
 
+// Shortest text that reads back as the same number.
 template <class Number>
 std::string exact(Number value) {
     char buffer[64];
     return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
+bool written(const SparkSample &spark, bool keepParked) {
+    return geometry::shownInFlight(spark) || (keepParked && spark.parked);
+}
+
+std::array<double, 3> components(const Vec3 &v) { return {v.x, v.y, v.z}; }
+
+// What a parked spark is written with: nothing carried over from earlier frames.
+float cachedAge(const SparkSample &spark) { return spark.parked ? 0.0f : spark.age; }
+Vec3 cachedVelocity(const SparkSample &spark) { return spark.parked ? Vec3{} : spark.velocity; }
+
 class PlyCache : public ParticleCache {
 public:
-    PlyCache(std::filesystem::path folder, std::vector<CachedEffect> effects)
-        : folder_(std::move(folder)), effects_(std::move(effects)) {
-        std::filesystem::create_directories(folder_ / "cache");
+    explicit PlyCache(CacheSettings settings) : settings_(std::move(settings)) {
+        for (std::size_t e = 0; e < settings_.effects.size(); ++e)
+            std::filesystem::create_directories(plyCacheFolder(settings_.outputFolder, settings_.effects, e));
     }
 
-    void addFrame(int frame, double time, const geometry::FrameSparks &sparks) override {
-        std::size_t count = 0;
-        for (const auto &effect : sparks) count += effect.size();
-        std::ostringstream header;
-        header << "ply\nformat binary_little_endian 1.0\n"
-               << "comment plix-sandbox particle cache: frame " << frame << ", time " << exact(time) << " s\n";
-        for (std::size_t e = 0; e < effects_.size(); ++e)
-            header << "comment effect " << e << ": object " << effects_[e].object << ", effect "
-                   << effects_[e].number << "\n";
-        header << "element spark " << count << "\n"
-               << "property int effect\nproperty int index\n"
-               << "property double x\nproperty double y\nproperty double z\n"
-               << "property float age\nproperty uchar parked\nend_header\n";
-        std::string body = header.str();
-        body.reserve(body.size() + count * 37);
-        for (std::size_t e = 0; e < sparks.size(); ++e)
-            for (std::size_t i = 0; i < sparks[e].size(); ++i) {
-                const geometry::SparkSample &spark = sparks[e][i];
-                appendInt(body, static_cast<std::int32_t>(e));
-                appendInt(body, static_cast<std::int32_t>(i));
-                for (double c : {spark.position.x, spark.position.y, spark.position.z}) appendDouble(body, c);
-                appendFloat(body, spark.age);
-                body.push_back(spark.parked ? 1 : 0);
-            }
-        files::writeFileAtomically(plyCacheFile(folder_, frame), body);
+    void addFrame(int frame, double time, const FrameSparks &sparks) override {
+        for (std::size_t e = 0; e < sparks.size() && e < settings_.effects.size(); ++e)
+            files::writeFileAtomically(plyCacheFile(settings_.outputFolder, settings_.effects, e, frame),
+                                       frameFile(e, frame, time, sparks[e]));
     }
 
     void finish() override {}
 
 private:
-    std::filesystem::path folder_;
-    std::vector<CachedEffect> effects_;
+    std::string frameFile(std::size_t effect, int frame, double time, const std::vector<SparkSample> &sparks) const {
+        std::size_t count = 0;
+        for (const SparkSample &spark : sparks) count += written(spark, settings_.keepParked) ? 1 : 0;
+        const auto &box = settings_.viewBox;
+        std::ostringstream header;
+        header << "ply\nformat binary_little_endian 1.0\n"
+               << "comment plix-sandbox particle cache\n"
+               << "comment scene " << settings_.sceneName << "\n"
+               << "comment object " << settings_.effects[effect].object << " effect " << settings_.effects[effect].number
+               << "\n"
+               << "comment frame " << frame << "\n"
+               << "comment time " << exact(time) << "\n"
+               << "comment fps " << exact(settings_.fps) << "\n"
+               << "comment view " << exact(box[0]) << " " << exact(box[1]) << " " << exact(box[2]) << " "
+               << exact(box[3]) << "\n"
+               << "element vertex " << count << "\n"
+               << "property double x\nproperty double y\nproperty double z\n"
+               << "property double vx\nproperty double vy\nproperty double vz\n"
+               << "property int id\nproperty float age\n"
+               << (settings_.keepParked ? "property uchar parked\n" : "") << "end_header\n";
+        std::string body = header.str();
+        body.reserve(body.size() + count * 57);
+        for (std::size_t i = 0; i < sparks.size(); ++i) {
+            const SparkSample &spark = sparks[i];
+            if (!written(spark, settings_.keepParked)) continue;
+            for (double c : components(spark.position)) appendDouble(body, c);
+            for (double c : components(cachedVelocity(spark))) appendDouble(body, c);
+            appendInt(body, static_cast<std::int32_t>(i));
+            appendFloat(body, cachedAge(spark));
+            if (settings_.keepParked) body.push_back(spark.parked ? 1 : 0);
+        }
+        return body;
+    }
+
+    CacheSettings settings_;
 };
 
 class CsvCache : public ParticleCache {
 public:
-    CsvCache(const std::filesystem::path &folder, std::vector<CachedEffect> effects)
-        : effects_(std::move(effects)), file_(folder / "cache.csv") {
-        file_.stream() << "frame,time,object,effect,spark,x,y,z,age,parked\n";
+    explicit CsvCache(CacheSettings settings) : settings_(std::move(settings)), file_(settings_.csvFile) {
+        file_.stream() << "frame,time,object,effect,id,x,y,z,vx,vy,vz,age" << (settings_.keepParked ? ",parked\n" : "\n");
     }
 
-    void addFrame(int frame, double time, const geometry::FrameSparks &sparks) override {
+    void addFrame(int frame, double time, const FrameSparks &sparks) override {
         std::string rows;
         const std::string prefix = std::to_string(frame) + "," + exact(time) + ",";
-        for (std::size_t e = 0; e < sparks.size(); ++e) {
-            const std::string effect = prefix + effects_.at(e).object + "," + std::to_string(effects_[e].number) + ",";
+        for (std::size_t e = 0; e < sparks.size() && e < settings_.effects.size(); ++e) {
+            const std::string effect =
+                prefix + settings_.effects[e].object + "," + std::to_string(settings_.effects[e].number) + ",";
             for (std::size_t i = 0; i < sparks[e].size(); ++i) {
-                const geometry::SparkSample &spark = sparks[e][i];
+                const SparkSample &spark = sparks[e][i];
+                if (!written(spark, settings_.keepParked)) continue;
                 rows += effect;
                 rows += std::to_string(i);
-                for (double c : {spark.position.x, spark.position.y, spark.position.z}) rows += "," + exact(c);
-                rows += "," + exact(spark.age);
-                rows += spark.parked ? ",1\n" : ",0\n";
+                for (double c : components(spark.position)) rows += "," + exact(c);
+                for (double c : components(cachedVelocity(spark))) rows += "," + exact(c);
+                rows += "," + exact(cachedAge(spark));
+                if (settings_.keepParked) rows += spark.parked ? ",1" : ",0";
+                rows += "\n";
             }
         }
         file_.stream() << rows;
@@ -95,23 +122,40 @@ public:
     void finish() override { file_.commit(); }
 
 private:
-    std::vector<CachedEffect> effects_;
+    CacheSettings settings_;
     files::AtomicOutputFile file_;
 };
 
-} // namespace
-
-std::filesystem::path plyCacheFile(const std::filesystem::path &outputFolder, int frame) {
+std::string frameFileName(int frame) {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06d.ply", frame);
-    return outputFolder / "cache" / name;
+    return name;
 }
 
-std::unique_ptr<ParticleCache> makeParticleCache(CacheFormat format, const std::filesystem::path &outputFolder,
-                                                 std::vector<CachedEffect> effects) {
-    switch (format) {
-    case CacheFormat::ply: return std::make_unique<PlyCache>(outputFolder, std::move(effects));
-    case CacheFormat::csv: return std::make_unique<CsvCache>(outputFolder, std::move(effects));
+} // namespace
+
+std::filesystem::path plyCacheFolder(const std::filesystem::path &outputFolder,
+                                     const std::vector<CachedEffect> &effects, std::size_t effect) {
+    // Object names are unique and the part after the last '.' is the effect's
+    // number, so no two effects share a folder ("A.1" of object "A.1" is
+    // "A.1.1"; "A.11" is the eleventh effect of "A").
+    if (effects.size() <= 1) return outputFolder / "cache";
+    return outputFolder / "cache" / (effects.at(effect).object + "." + std::to_string(effects[effect].number));
+}
+
+std::filesystem::path plyCacheFile(const std::filesystem::path &outputFolder, const std::vector<CachedEffect> &effects,
+                                   std::size_t effect, int frame) {
+    return plyCacheFolder(outputFolder, effects, effect) / frameFileName(frame);
+}
+
+std::filesystem::path plyCacheFile(const std::filesystem::path &outputFolder, int frame) {
+    return outputFolder / "cache" / frameFileName(frame);
+}
+
+std::unique_ptr<ParticleCache> makeParticleCache(CacheSettings settings) {
+    switch (settings.format) {
+    case CacheFormat::ply: return std::make_unique<PlyCache>(std::move(settings));
+    case CacheFormat::csv: return std::make_unique<CsvCache>(std::move(settings));
     case CacheFormat::none: break;
     }
     return nullptr;

@@ -2,6 +2,8 @@
 #include <gd.h>
 #include <gdfonts.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -61,28 +63,24 @@ std::string takeBytes(void *data, int size) {
 
 class PreviewPainter {
 public:
-    explicit PreviewPainter(const PreviewRecorder &recorder) : recorder_(recorder) {
-        for (const auto &path : recorder.paths_)
-            for (const geometry::Vec3 &p : path) fit_.include(projectToView(p));
-        for (const auto &frame : recorder.frames_)
-            for (const auto &spark : frame.sparks) fit_.include(projectToView(spark.position));
-    }
+    explicit PreviewPainter(const PreviewRecorder &recorder) : recorder_(recorder) {}
 
-    // One frame into the cell at (left, top) of the image.
+    // One frame into the cell at (left, top) of the image; `shown` may be null.
     void paint(gdImagePtr image, const Palette &palette, int left, int top, int width, int height, int frame,
-               int sparkSize) const {
+               const PreviewRecorder::ShownFrame *shown, int sparkSize) const {
+        const ViewFit &fit = recorder_.view_.fit;
         gdImageSetClip(image, left, top, left + width - 1, top + height - 1);
         const auto pixel = [&](const geometry::Vec3 &p) {
-            const Point2 at = fit_.toPixel(projectToView(p), width, height);
-            return std::array<int, 2>{left + static_cast<int>(at[0]), top + static_cast<int>(at[1])};
+            const Point2 at = fit.toPixel(projectToView(p), width, height);
+            return std::array<int, 2>{left + clampToPixels(at[0]), top + clampToPixels(at[1])};
         };
         drawGround(image, palette, pixel);
-        for (const auto &path : recorder_.paths_)
+        for (const auto &path : recorder_.view_.paths)
             for (std::size_t i = 1; i < path.size(); ++i) {
                 const auto a = pixel(path[i - 1]), b = pixel(path[i]);
                 gdImageLine(image, a[0], a[1], b[0], b[1], palette.path);
             }
-        if (const auto *shown = recorder_.shown(frame)) {
+        if (shown != nullptr) {
             for (const auto &spark : shown->sparks) {
                 const auto at = pixel(spark.position);
                 const int colour = palette.forAge(spark.age);
@@ -103,6 +101,12 @@ public:
     }
 
 private:
+    // Far-off points (outside the scene's framing) stay far off the picture
+    // without overflowing an int.
+    static int clampToPixels(double v) {
+        return static_cast<int>(std::isfinite(v) ? std::clamp(v, -1.0e6, 1.0e6) : -1.0e6);
+    }
+
     // A faint cross on the ground plane through the origin, for orientation.
     template <class Pixel>
     void drawGround(gdImagePtr image, const Palette &palette, const Pixel &pixel) const {
@@ -114,8 +118,36 @@ private:
     }
 
     const PreviewRecorder &recorder_;
-    ViewFit fit_;
 };
+
+PreviewRecorder::~PreviewRecorder() = default;
+
+void PreviewRecorder::addFrame(int frame, const geometry::FrameSparks &sparks, const std::vector<geometry::Vec3> &emitters) {
+    if (std::binary_search(sheetFrames_.begin(), sheetFrames_.end(), frame) && shown(frame) == nullptr) {
+        const auto at = std::lower_bound(frames_.begin(), frames_.end(), frame,
+                                         [](const ShownFrame &f, int n) { return f.frame < n; });
+        frames_.insert(at, keep(frame, sparks, emitters));
+    }
+    if (gifFramesAdded_ >= gifFrames_.size() || gifFrames_[gifFramesAdded_] != frame) return;
+    const ShownFrame kept = keep(frame, sparks, emitters);
+    const PreviewPainter painter(*this);
+    Image image = newImage(layout_.gifWidth, layout_.gifHeight);
+    const Palette palette(image.get());
+    painter.paint(image.get(), palette, 0, 0, layout_.gifWidth, layout_.gifHeight, frame, &kept, 2);
+    appendGifFrame(image.get());
+}
+
+// Encodes one frame onto the animation (the first one starts it).
+void PreviewRecorder::appendGifFrame(gdImagePtr image) {
+    int size = 0; // set by each encoder before its bytes are taken
+    if (gifFramesAdded_ == 0) {
+        void *start = gdImageGifAnimBeginPtr(image, &size, 1, 0);
+        gif_ += takeBytes(start, size);
+    }
+    void *frame = gdImageGifAnimAddPtr(image, &size, 0, 0, 0, gifDelay(gifFramesAdded_), gdDisposalNone, nullptr);
+    gif_ += takeBytes(frame, size);
+    ++gifFramesAdded_;
+}
 
 std::string PreviewRecorder::contactSheetPng() const {
     const PreviewPainter painter(*this);
@@ -125,7 +157,8 @@ std::string PreviewRecorder::contactSheetPng() const {
     for (std::size_t i = 0; i < sheetFrames_.size(); ++i) {
         const int left = static_cast<int>(i % columns) * layout_.cellWidth;
         const int top = static_cast<int>(i / columns) * layout_.cellHeight;
-        painter.paint(image.get(), palette, left, top, layout_.cellWidth, layout_.cellHeight, sheetFrames_[i], 1);
+        painter.paint(image.get(), palette, left, top, layout_.cellWidth, layout_.cellHeight, sheetFrames_[i],
+                      shown(sheetFrames_[i]), 1);
         gdImageRectangle(image.get(), left, top, left + layout_.cellWidth - 1, top + layout_.cellHeight - 1,
                          palette.grid);
     }
@@ -134,24 +167,19 @@ std::string PreviewRecorder::contactSheetPng() const {
     return takeBytes(data, size);
 }
 
-std::string PreviewRecorder::animatedGif() const {
+std::string PreviewRecorder::animatedGif() {
+    // Frames never added (an interrupted run) are drawn with the paths only.
     const PreviewPainter painter(*this);
-    std::string gif;
-    int size = 0;
-    for (std::size_t i = 0; i < gifFrames_.size(); ++i) {
+    while (gifFramesAdded_ < gifFrames_.size()) {
         Image image = newImage(layout_.gifWidth, layout_.gifHeight);
         const Palette palette(image.get());
-        painter.paint(image.get(), palette, 0, 0, layout_.gifWidth, layout_.gifHeight, gifFrames_[i], 2);
-        if (i == 0) {
-            void *start = gdImageGifAnimBeginPtr(image.get(), &size, 1, 0);
-            gif += takeBytes(start, size);
-        }
-        void *frame = gdImageGifAnimAddPtr(image.get(), &size, 0, 0, 0, gifDelay_, gdDisposalNone, nullptr);
-        gif += takeBytes(frame, size);
+        painter.paint(image.get(), palette, 0, 0, layout_.gifWidth, layout_.gifHeight, gifFrames_[gifFramesAdded_],
+                      nullptr, 2);
+        appendGifFrame(image.get());
     }
+    int size = 0;
     void *end = gdImageGifAnimEndPtr(&size);
-    gif += takeBytes(end, size);
-    return gif;
+    return gif_ + takeBytes(end, size);
 }
 
 } // namespace plix::preview

@@ -5,18 +5,29 @@
 
 namespace plix::preview {
 
-PreviewRecorder::PreviewRecorder(int firstFrame, int lastFrame, double fps, PreviewLayout layout)
-    : firstFrame_(firstFrame), lastFrame_(lastFrame), layout_(layout) {
+PreviewRecorder::PreviewRecorder(int firstFrame, int lastFrame, double fps, SceneView view, bool withGif,
+                                 PreviewLayout layout)
+    : firstFrame_(firstFrame), lastFrame_(lastFrame), fps_(fps > 0.0 && std::isfinite(fps) ? fps : 30.0),
+      view_(std::move(view)), layout_(layout), withGif_(withGif) {
     const long long count = static_cast<long long>(lastFrame) - firstFrame + 1;
     const long long cells = std::min<long long>(std::max(layout_.sheetCells, 1), count);
     for (long long i = 0; i < cells; ++i) {
         const long long offset = cells == 1 ? 0 : std::llround(static_cast<double>(i) * (count - 1) / (cells - 1));
         sheetFrames_.push_back(static_cast<int>(firstFrame + offset));
     }
-    const long long maxFrames = std::max(layout_.maxGifFrames, 1);
-    const long long step = (count + maxFrames - 1) / maxFrames;
-    for (long long f = firstFrame; f <= lastFrame; f += step) gifFrames_.push_back(static_cast<int>(f));
-    gifDelay_ = std::max(2, static_cast<int>(std::lround(100.0 * static_cast<double>(step) / fps)));
+    // Viewers show a GIF frame for at least 2 hundredths of a second: above
+    // 50 frames per second every n-th frame is shown, for as long as n frames.
+    gifStep_ = std::max(1, static_cast<int>(std::ceil(2.0 * fps_ / 100.0 - 1e-9)));
+    if (withGif_)
+        for (long long f = firstFrame; f <= lastFrame; f += gifStep_) gifFrames_.push_back(static_cast<int>(f));
+}
+
+int PreviewRecorder::gifDelay(std::size_t n) const {
+    // Frame n starts at round(100 n step / fps) hundredths.
+    const auto start = [&](std::size_t k) {
+        return std::llround(100.0 * static_cast<double>(k) * gifStep_ / fps_);
+    };
+    return static_cast<int>(std::max<long long>(2, start(n + 1) - start(n)));
 }
 
 int PreviewRecorder::sheetWidth() const {
@@ -30,32 +41,22 @@ int PreviewRecorder::sheetHeight() const {
     return rows * layout_.cellHeight;
 }
 
-bool PreviewRecorder::isShown(int frame) const {
-    return std::binary_search(sheetFrames_.begin(), sheetFrames_.end(), frame) ||
-           std::binary_search(gifFrames_.begin(), gifFrames_.end(), frame);
-}
-
 const PreviewRecorder::ShownFrame *PreviewRecorder::shown(int frame) const {
     const auto found = std::lower_bound(frames_.begin(), frames_.end(), frame,
                                         [](const ShownFrame &f, int n) { return f.frame < n; });
     return found != frames_.end() && found->frame == frame ? &*found : nullptr;
 }
 
-void PreviewRecorder::addFrame(int frame, const geometry::FrameSparks &sparks, const std::vector<geometry::Vec3> &emitters) {
-    if (paths_.size() < emitters.size()) paths_.resize(emitters.size());
-    for (std::size_t e = 0; e < emitters.size(); ++e) paths_[e].push_back(emitters[e]);
-    if (!isShown(frame) || shown(frame) != nullptr) return;
-
+PreviewRecorder::ShownFrame PreviewRecorder::keep(int frame, const geometry::FrameSparks &sparks,
+                                                  const std::vector<geometry::Vec3> &emitters) {
     ShownFrame kept{frame, {}, emitters};
     for (const auto &effect : sparks)
         for (const geometry::SparkSample &spark : effect)
-            if (!spark.parked) kept.sparks.push_back({spark.position, spark.age});
+            if (geometry::shownInFlight(spark)) kept.sparks.push_back({spark.position, spark.age});
     // Oldest first, so that the youngest, brightest sparks end up on top.
     std::stable_sort(kept.sparks.begin(), kept.sparks.end(),
                      [](const ShownSpark &a, const ShownSpark &b) { return a.age > b.age; });
-    const auto at = std::lower_bound(frames_.begin(), frames_.end(), frame,
-                                     [](const ShownFrame &f, int n) { return f.frame < n; });
-    frames_.insert(at, std::move(kept));
+    return kept;
 }
 
 } // namespace plix::preview

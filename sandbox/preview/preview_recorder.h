@@ -1,13 +1,19 @@
 // The preview of a play: a PNG contact sheet of evenly spaced frames and an
-// animated GIF, sparks in flight coloured by their normalised age, each
-// emitter's path over the whole range drawn faintly. Parked sparks are not
-// drawn. All frames share one fitted view, so motion reads across frames.
+// animated GIF of the frames at the scene's rate, sparks in flight coloured
+// by their normalised age (white-hot, yellow, orange, ember red), each
+// emitter's path over the whole scene drawn faintly. Parked sparks are not
+// drawn. The framing is the scene's (SceneView), not the played frames', so
+// any slice of a scene is drawn as the full run draws it.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "preview/preview_view.h"
 #include "plix/geometry.h"
+
+struct gdImageStruct; // libgd's image, known only to the painter
 
 namespace plix::preview {
 
@@ -18,30 +24,37 @@ struct PreviewLayout {
     int cellHeight = 240;
     int gifWidth = 480;
     int gifHeight = 360;
-    int maxGifFrames = 240; // longer ranges are shown every n-th frame
+};
+
+// What fixes the picture for a whole scene: the fitted view and the path of
+// each emitter over the scene's frames.
+struct SceneView {
+    ViewFit fit;
+    std::vector<std::vector<geometry::Vec3>> paths;
 };
 
 class PreviewRecorder {
 public:
-    PreviewRecorder(int firstFrame, int lastFrame, double fps, PreviewLayout layout = {});
+    PreviewRecorder(int firstFrame, int lastFrame, double fps, SceneView view, bool withGif = true,
+                    PreviewLayout layout = {});
+    ~PreviewRecorder();
 
     // Frames on the contact sheet, and frames of the GIF, in order.
     const std::vector<int> &sheetFrames() const { return sheetFrames_; }
     const std::vector<int> &gifFrames() const { return gifFrames_; }
     int sheetWidth() const;
     int sheetHeight() const;
-    int gifWidth() const { return layout_.gifWidth; }
-    int gifHeight() const { return layout_.gifHeight; }
-    // Hundredths of a second each GIF frame is shown.
-    int gifDelay() const { return gifDelay_; }
+    // Hundredths of a second the n-th GIF frame is shown: the frames keep the
+    // scene's rate on average (GIF delays are whole hundredths).
+    int gifDelay(std::size_t n) const;
 
-    // Call for every frame of the range, in order: the emitters' positions
-    // extend their paths; the sparks are kept only for frames shown.
+    // Call for every frame of the range, in order. GIF frames are encoded at
+    // once; the sparks are kept only for the contact sheet's frames.
     void addFrame(int frame, const geometry::FrameSparks &sparks, const std::vector<geometry::Vec3> &emitters);
 
-    // Encoded files (libgd). Frames never added show only the paths.
+    // Encoded files (libgd).
     std::string contactSheetPng() const;
-    std::string animatedGif() const;
+    std::string animatedGif();
 
 private:
     struct ShownSpark {
@@ -53,17 +66,22 @@ private:
         std::vector<ShownSpark> sparks;
         std::vector<geometry::Vec3> emitters;
     };
+    static ShownFrame keep(int frame, const geometry::FrameSparks &sparks, const std::vector<geometry::Vec3> &emitters);
     const ShownFrame *shown(int frame) const;
-    bool isShown(int frame) const;
+    void appendGifFrame(gdImageStruct *image);
 
     int firstFrame_;
     int lastFrame_;
+    double fps_;
+    SceneView view_;
     PreviewLayout layout_;
     std::vector<int> sheetFrames_;
     std::vector<int> gifFrames_;
-    int gifDelay_ = 3;
-    std::vector<ShownFrame> frames_;
-    std::vector<std::vector<geometry::Vec3>> paths_; // one per emitter
+    int gifStep_ = 1;
+    std::vector<ShownFrame> frames_; // the contact sheet's
+    bool withGif_;
+    std::size_t gifFramesAdded_ = 0;
+    std::string gif_;
 
     friend class PreviewPainter;
 };

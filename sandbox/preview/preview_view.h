@@ -22,6 +22,8 @@ public:
     // Pixel position (x right, y down) in a picture of width x height with a
     // margin of 6 percent; the scale is the same on both axes.
     Point2 toPixel(const Point2 &p, int width, int height) const;
+    const Point2 &low() const { return low_; }
+    const Point2 &high() const { return high_; }
 
 private:
     bool any_ = false;

@@ -13,6 +13,8 @@
 
 #ifdef PLIX_HAVE_PREVIEW
 #include <gd.h>
+
+#include "preview/preview_recorder.h"
 #endif
 
 namespace plix::testing {
@@ -42,6 +44,7 @@ struct CsvRow {
     int effect;
     int spark;
     double x, y, z;
+    double vx, vy, vz;
     float age;
     int parked;
 };
@@ -57,15 +60,16 @@ std::vector<CsvRow> readCsv(const std::filesystem::path &file) {
     std::istringstream in(readWholeFile(file));
     std::string line;
     std::getline(in, line);
-    EXPECT_EQ(line, "frame,time,object,effect,spark,x,y,z,age,parked");
+    EXPECT_EQ(line, "frame,time,object,effect,id,x,y,z,vx,vy,vz,age,parked");
     std::vector<CsvRow> rows;
     while (std::getline(in, line)) {
         std::vector<std::string> f;
         std::stringstream fields(line);
         for (std::string field; std::getline(fields, field, ',');) f.push_back(field);
-        if (f.size() != 10) throw std::runtime_error("bad cache row: " + line);
+        if (f.size() != 13) throw std::runtime_error("bad cache row: " + line);
         rows.push_back({parse<int>(f[0]), f[2], parse<int>(f[3]), parse<int>(f[4]), parse<double>(f[5]),
-                        parse<double>(f[6]), parse<double>(f[7]), parse<float>(f[8]), parse<int>(f[9])});
+                        parse<double>(f[6]), parse<double>(f[7]), parse<double>(f[8]), parse<double>(f[9]),
+                        parse<double>(f[10]), parse<float>(f[11]), parse<int>(f[12])});
     }
     return rows;
 }
@@ -159,6 +163,7 @@ TEST(PlayCommand, CacheHoldsWhatTheModuleHandsOutAndTheSceneComesBack) {
     options.scene = sceneFile;
     options.out = folder / "out";
     options.cache = cache::CacheFormat::csv;
+    options.keepParked = true;
     const CommandResult result = play(options);
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("played 20 frames (0-19) of 2 effects: 44 sparks"), std::string::npos) << result.out;
@@ -175,9 +180,16 @@ TEST(PlayCommand, CacheHoldsWhatTheModuleHandsOutAndTheSceneComesBack) {
         EXPECT_EQ(row.x, p.x);
         EXPECT_EQ(row.y, p.y);
         EXPECT_EQ(row.z, p.z);
-        EXPECT_EQ(row.age, ref.ages.at(row.frame).at(e).at(row.spark));
         const bool atParking = e == 0 ? (p == geometry::Vec3{-7, 5, 1}) : (p == geometry::Vec3{-100, -100, 0});
         EXPECT_EQ(row.parked, atParking ? 1 : 0);
+        if (atParking) { // nothing carried over from earlier frames
+            EXPECT_EQ(row.age, 0.0f);
+            EXPECT_EQ(row.vx, 0.0);
+            EXPECT_EQ(row.vy, 0.0);
+            EXPECT_EQ(row.vz, 0.0);
+        } else {
+            EXPECT_EQ(row.age, ref.ages.at(row.frame).at(e).at(row.spark));
+        }
         (row.parked ? parkedSeen : flyingSeen)++;
     }
     EXPECT_GT(parkedSeen, 0);
@@ -214,10 +226,34 @@ TEST(PlayCommand, PreviewImagesDecodeWithTheirSizeAndFrames) {
     options.preview = sandbox::PreviewKind::both;
     ASSERT_EQ(play(options).exitCode, 0);
     // 7 frames: a contact sheet of 4 columns and 2 rows of 320 x 240 cells.
-    EXPECT_EQ(decodedSize(readWholeFile(folder / "out" / "preview.png"), true), (std::pair{1280, 480}));
-    const std::string gif = readWholeFile(folder / "out" / "preview.gif");
+    // A slice of the scene: its range is in the names.
+    EXPECT_EQ(decodedSize(readWholeFile(folder / "out" / "preview_000003-000009.png"), true), (std::pair{1280, 480}));
+    const std::string gif = readWholeFile(folder / "out" / "preview_000003-000009.gif");
     EXPECT_EQ(decodedSize(gif, false), (std::pair{480, 360}));
     EXPECT_EQ(gifFrameCount(gif), 7);
+    EXPECT_FALSE(std::filesystem::exists(folder / "out" / "preview.png"));
+}
+
+// The GIF keeps the scene's rate: every frame, shown for whole hundredths of
+// a second that add up to the scene's time; above 50 per second (viewers
+// show a frame for 2 hundredths at least) every n-th frame for n frames.
+TEST(PlayCommand, AnimationPlaysAtTheScenesRate) {
+    struct Case {
+        double fps;
+        int frames, shown, hundredths;
+    };
+    for (const Case c : {Case{30, 150, 150, 500}, Case{25, 10, 10, 40}, Case{24, 48, 48, 200}, Case{60, 60, 30, 100},
+                         Case{1000, 100, 5, 10}}) {
+        SCOPED_TRACE("fps " + std::to_string(c.fps));
+        const preview::PreviewRecorder recorder(0, c.frames - 1, c.fps, {});
+        ASSERT_EQ(static_cast<int>(recorder.gifFrames().size()), c.shown);
+        int total = 0;
+        for (std::size_t i = 0; i < recorder.gifFrames().size(); ++i) {
+            EXPECT_GE(recorder.gifDelay(i), 2);
+            total += recorder.gifDelay(i);
+        }
+        EXPECT_EQ(total, c.hundredths);
+    }
 }
 #endif
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -62,37 +63,59 @@ inline CommandResult panel(sandbox::PanelOptions options) {
     return result;
 }
 
-// One record of a PLY cache file.
+// One vertex of a PLY cache file.
 struct CachedSpark {
-    std::int32_t effect = 0;
-    std::int32_t index = 0;
     double x = 0, y = 0, z = 0;
+    double vx = 0, vy = 0, vz = 0;
+    std::int32_t id = 0;
     float age = 0;
-    std::uint8_t parked = 0;
+    std::uint8_t parked = 0; // only with --keep-parked
 };
 
-// Reads a cache file written as binary little-endian PLY on this (little-
-// endian) machine.
-inline std::vector<CachedSpark> readPlyCache(const std::filesystem::path &file) {
+struct CachedFrame {
+    std::vector<std::string> header; // every header line, "ply" to "end_header"
+    std::vector<CachedSpark> sparks;
+};
+
+// Reads a cache file as the sandbox writes it (binary little-endian PLY on
+// this little-endian machine), checking the header's layout on the way.
+inline CachedFrame readPlyFrame(const std::filesystem::path &file) {
     const std::string bytes = readWholeFile(file);
     const std::string marker = "end_header\n";
     const std::size_t body = bytes.find(marker);
     if (body == std::string::npos) throw std::runtime_error("no PLY header in " + file.string());
-    constexpr std::size_t recordSize = 4 + 4 + 3 * 8 + 4 + 1;
-    std::vector<CachedSpark> sparks;
-    for (std::size_t at = body + marker.size(); at + recordSize <= bytes.size(); at += recordSize) {
-        CachedSpark s;
-        const char *p = bytes.data() + at;
-        std::memcpy(&s.effect, p, 4);
-        std::memcpy(&s.index, p + 4, 4);
-        std::memcpy(&s.x, p + 8, 8);
-        std::memcpy(&s.y, p + 16, 8);
-        std::memcpy(&s.z, p + 24, 8);
-        std::memcpy(&s.age, p + 32, 4);
-        std::memcpy(&s.parked, p + 36, 1);
-        sparks.push_back(s);
+    CachedFrame frame;
+    std::istringstream header(bytes.substr(0, body + marker.size()));
+    std::size_t count = 0;
+    std::vector<std::string> properties;
+    for (std::string line; std::getline(header, line);) {
+        frame.header.push_back(line);
+        if (line.rfind("element vertex ", 0) == 0) count = std::stoul(line.substr(15));
+        if (line.rfind("property ", 0) == 0) properties.push_back(line);
     }
-    return sparks;
+    const std::vector<std::string> expected{
+        "property double x",  "property double y",  "property double z", "property double vx",
+        "property double vy", "property double vz", "property int id",   "property float age"};
+    const bool parked = properties.size() == expected.size() + 1;
+    if (!std::equal(expected.begin(), expected.end(), properties.begin()) ||
+        (parked && properties.back() != "property uchar parked") || properties.size() < expected.size())
+        throw std::runtime_error("unexpected PLY properties in " + file.string());
+    const std::size_t recordSize = 6 * 8 + 4 + 4 + (parked ? 1 : 0);
+    if (bytes.size() != body + marker.size() + count * recordSize)
+        throw std::runtime_error(file.string() + ": the body is not " + std::to_string(count) + " records");
+    for (std::size_t r = 0; r < count; ++r) {
+        CachedSpark s;
+        const char *p = bytes.data() + body + marker.size() + r * recordSize;
+        double *doubles[] = {&s.x, &s.y, &s.z, &s.vx, &s.vy, &s.vz};
+        for (int c = 0; c < 6; ++c) std::memcpy(doubles[c], p + 8 * c, 8);
+        std::memcpy(&s.id, p + 48, 4);
+        std::memcpy(&s.age, p + 52, 4);
+        if (parked) std::memcpy(&s.parked, p + 56, 1);
+        frame.sparks.push_back(s);
+    }
+    return frame;
 }
+
+inline std::vector<CachedSpark> readPlyCache(const std::filesystem::path &file) { return readPlyFrame(file).sparks; }
 
 } // namespace plix::testing

@@ -4,6 +4,7 @@
 // speak in these, so nothing converts between them on the way.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 namespace plix::geometry {
@@ -28,9 +29,24 @@ struct Axes {
 // One spark in one frame.
 struct SparkSample {
     Vec3 position{};     // as the effect's evaluate entry handed it out
+    Vec3 velocity{};     // scene units per second, measured by the host; zero when parked or not measured
     float age = 0.0f;    // the value published in the particle age buffer
     bool parked = false; // at the parking position: not in flight this frame
 };
+
+// A spark in flight whose position, age or velocity is not a finite number
+// (from extreme settings): counted apart, never drawn or cached.
+inline bool nonFinite(const SparkSample &spark) {
+    const double values[] = {spark.position.x, spark.position.y, spark.position.z,
+                             spark.velocity.x, spark.velocity.y, spark.velocity.z, spark.age};
+    if (spark.parked) return false;
+    for (double v : values)
+        if (!std::isfinite(v)) return true;
+    return false;
+}
+
+// In flight with finite values: what the cache and the preview show.
+inline bool shownInFlight(const SparkSample &spark) { return !spark.parked && !nonFinite(spark); }
 
 // The sparks of every effect in one frame, effects in scene order.
 using FrameSparks = std::vector<std::vector<SparkSample>>;

@@ -1,0 +1,46 @@
+// The output folder of a play, readied before the first frame is computed.
+//
+// The folder's plix-outputs.json names what its outputs came from: the
+// program, the module's SHA-256, the scene and the settings that change the
+// files' content, together summed up as one identity. A run whose identity
+// is the folder's adds its files beside those already there: slices of one
+// scene share a folder, and a file it writes again comes out byte for byte
+// as it was. A run of anything else (another scene, another module build,
+// other settings) refuses to mix its files into the folder, unless asked to
+// --force: then every output of the earlier run is removed first.
+//
+// Also found here, before any frame: a folder that cannot be made or written
+// to, and a folder (or anything but a file) where an output file must go.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/output_names.h"
+
+namespace plix::sandbox {
+
+struct OutputIdentity {
+    std::string program;      // "plix-sandbox 1.0"
+    std::string moduleSha256;
+    std::string sceneName;    // the saved scene's file name
+    std::string sceneText;    // the scene as read, in the sandbox's own form
+    bool keepParked = false;
+    // SHA-256 of all of the above: equal for slices of one scene.
+    std::string digest() const;
+};
+
+struct PreparedFolder {
+    std::string removed; // what --force removed, for the user ("cache/ (90 files), preview.png")
+};
+
+// Throws SandboxError saying what is wrong and what to do.
+PreparedFolder prepareOutputFolder(const OutputNames &names, const OutputIdentity &identity,
+                                   const std::vector<std::filesystem::path> &files, bool force);
+
+// Throws SandboxError when `file` cannot be written: its folder missing or
+// not writable, or a folder standing at its name.
+void checkWritableFile(const std::filesystem::path &file, const std::string &what);
+
+} // namespace plix::sandbox
