@@ -5,8 +5,11 @@
 //
 // caches: two particle caches of the same scene written by plix-sandbox play
 // (DIR/cache/frame_NNNNNN.ply, binary little-endian PLY). The same frame
-// files, byte-identical headers, and equal values for every property but the
-// position: effect, index, age and parked must be the same bits. A position
+// files, byte-identical headers but for the framing line ("comment view"),
+// and equal values for every property but the position and velocity: id,
+// age and parked must be the same bits. A velocity component may differ by
+// 320 times the positions' bound, the most its measurement from positions
+// 1/64 s apart can make of it. A position
 // coordinate may differ by at most POSITION_BOUND units in the last place of
 // the frame's extent (default 0), the largest coordinate magnitude of the
 // sparks in flight in that frame: a position is the sum of the object's place
@@ -79,6 +82,10 @@ std::string readFrame(const fs::path &path, Frame &frame) {
     if (data.rfind("ply\n", 0) != 0 || headerEnd == std::string::npos) return path.string() + ": no PLY header";
     frame.header = data.substr(0, headerEnd + endHeader.size());
     frame.body = data.substr(frame.header.size());
+    // The framing (view-plane box of the preview's camera) comes from
+    // positions and cos/sin too: compared apart from the header.
+    const std::size_t view = frame.header.find("\ncomment view ");
+    if (view != std::string::npos) frame.header.erase(view + 1, frame.header.find('\n', view + 1) - view);
     std::istringstream lines(frame.header);
     for (std::string line; std::getline(lines, line);) {
         std::istringstream words(line);
@@ -102,7 +109,6 @@ std::string readFrame(const fs::path &path, Frame &frame) {
     for (const char *name : {"x", "y", "z"})
         if (!frame.find(name) || frame.find(name)->type != "double")
             return path.string() + ": no double property " + name;
-    if (!frame.find("parked")) return path.string() + ": no property parked";
     if (frame.body.size() != frame.count * frame.recordSize)
         return path.string() + ": the body is not " + std::to_string(frame.count) + " records";
     return {};
@@ -181,10 +187,12 @@ int compareCaches(const fs::path &refRoot, const fs::path &otherRoot, double bou
             continue;
         }
         const Property *pos[3] = {a.find("x"), a.find("y"), a.find("z")};
-        const Property *parked = a.find("parked");
+        const Property *vel[3] = {a.find("vx"), a.find("vy"), a.find("vz")};
+        const Property *parked = a.find("parked"); // only with --keep-parked
+        const auto isParked = [&](std::size_t r) { return parked != nullptr && *a.field(r, *parked) != 0; };
         double extent = 0.0;
         for (std::size_t r = 0; r < a.count; ++r) {
-            if (*a.field(r, *parked) != 0) continue;
+            if (isParked(r)) continue;
             for (const Property *p : pos)
                 extent = std::max({extent, std::fabs(doubleAt(a.field(r, *p))), std::fabs(doubleAt(b.field(r, *p)))});
         }
@@ -193,6 +201,17 @@ int compareCaches(const fs::path &refRoot, const fs::path &otherRoot, double bou
             const std::string spark = name + " spark record " + std::to_string(r);
             for (const Property &p : a.props) {
                 const bool position = &p == pos[0] || &p == pos[1] || &p == pos[2];
+                const bool velocity = &p == vel[0] || &p == vel[1] || &p == vel[2];
+                if (velocity) {
+                    // Measured from three positions 1/64 s apart: each
+                    // position's difference reaches the velocity at most
+                    // 320 times (2 x (128 + 32)).
+                    const double va = doubleAt(a.field(r, p)), vb = doubleAt(b.field(r, p));
+                    if (!(std::fabs(va - vb) <= 320.0 * bound * unit) && ulpsApart(va, vb) != 0)
+                        fault(spark + " " + p.name + ": " + number(va) + " and " + number(vb) + ", more than " +
+                              number(320.0 * bound) + " ulp of the extent " + number(extent) + " apart");
+                    continue;
+                }
                 if (!position) {
                     if (std::memcmp(a.field(r, p), b.field(r, p), p.size) != 0) fault(spark + ": " + p.name + " differs");
                     continue;
@@ -211,11 +230,11 @@ int compareCaches(const fs::path &refRoot, const fs::path &otherRoot, double bou
                     fault(where + ": " + number(ofExtent) + " ulp of the extent apart, bound " + number(bound));
             }
             ++sparks;
-            inFlight += *a.field(r, *parked) == 0;
+            inFlight += isParked(r) ? 0 : 1;
         }
     }
 
-    std::printf("compared %zu frames, %llu sparks (%llu in flight): effect, index, age and parked identical%s\n",
+    std::printf("compared %zu frames, %llu sparks (%llu in flight): id, age and parked identical%s\n",
                 names.size(), static_cast<unsigned long long>(sparks), static_cast<unsigned long long>(inFlight),
                 faults ? " where not reported above" : "");
     std::printf("positions: %llu of %llu coordinates differ\n", static_cast<unsigned long long>(differing),
