@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include "files/atomic_file.h"
+#include "plix/platform/build_info.h"
+#include "plix/platform/sha256.h"
 
 namespace plix::validate {
 namespace {
@@ -42,7 +44,10 @@ bool writeJsonReport(const std::string &path, const std::string &modulePath, std
         checks.push_back(std::move(check));
     }
     const std::size_t passed = countPassed(outcomes);
-    const nlohmann::json report = {{"module", modulePath},
+    const nlohmann::json report = {{"program", platform::programVersion()},
+                                   {"platform", platform::platformName()},
+                                   {"module", modulePath},
+                                   {"module_sha256", platform::sha256OfFile(modulePath).value_or("")},
                                    {"seed", seed},
                                    {"checks", checks},
                                    {"passed", passed},

@@ -117,6 +117,10 @@ TEST(ValidateCommand, ASeedReplaysARandomisedFailureExactly) {
     ASSERT_TRUE(first.report.is_object() && second.report.is_object());
     EXPECT_EQ(message(first), message(second));
     EXPECT_EQ(first.report["seed"], 99);
+    // What a pipeline needs to know which build of what it checked.
+    EXPECT_TRUE(first.report["program"].get<std::string>().starts_with("plix-sandbox "));
+    EXPECT_FALSE(first.report["platform"].get<std::string>().empty());
+    EXPECT_EQ(first.report["module_sha256"].get<std::string>().size(), 64u);
 }
 
 TEST(ValidateCommand, DefaultsToTheModuleBesideTheProgramAndSelectsChecks) {
