@@ -8,17 +8,20 @@
 namespace plix::validate {
 namespace {
 
-// The text after the last result marker in the child's output; false if none.
-bool resultLine(const std::string &out, std::string &verdict, std::string &message) {
-    const std::size_t at = out.rfind(resultMarker);
-    if (at == std::string::npos) return false;
-    std::string line = out.substr(at + resultMarker.size());
-    line = line.substr(0, line.find('\n'));
-    if (!line.empty() && line.back() == '\r') line.pop_back(); // a Windows child's text-mode newline
-    const std::size_t space = line.find(' ');
-    verdict = line.substr(0, space);
-    message = space == std::string::npos ? "" : line.substr(space + 1);
-    return true;
+// The verdict and message of a result file; false if it holds none.
+bool resultLine(const std::string &text, std::string &verdict, std::string &message) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string::npos) return false;
+    verdict = text.substr(0, end);
+    message = text.substr(end + 1);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+    return verdict == verdictPass || verdict == verdictFail || verdict == verdictUnloadable;
+}
+
+std::string secondsText(double seconds) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", seconds);
+    return buffer;
 }
 
 // The first line of stderr that tells why a child died, if it says so.
@@ -37,36 +40,13 @@ std::string dyingWords(const std::string &err) {
     return "";
 }
 
-std::string crashText(int code) {
-#if defined(_WIN32)
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
-    switch (static_cast<unsigned>(code)) {
-    case 0xC0000005u: return std::string("access violation (") + hex + ")";
-    case 0xC00000FDu: return std::string("stack overflow (") + hex + ")";
-    case 0xC0000094u: return std::string("integer division by zero (") + hex + ")";
-    case 0xC0000409u: return std::string("stack buffer overrun or abort (") + hex + ")";
-    default: return std::string("exception ") + hex;
-    }
-#else
-    switch (code) {
-    case 4: return "killed by signal 4 (SIGILL)";
-    case 6: return "killed by signal 6 (SIGABRT)";
-    case 7: return "killed by signal 7 (SIGBUS)";
-    case 8: return "killed by signal 8 (SIGFPE)";
-    case 9: return "killed by signal 9 (SIGKILL)";
-    case 11: return "killed by signal 11 (SIGSEGV)";
-    default: return "killed by signal " + std::to_string(code);
-    }
-#endif
-}
-
 std::string withWords(std::string what, const std::string &err) {
     const std::string words = dyingWords(err);
     return words.empty() ? what : what + ": " + words;
 }
 
-CheckOutcome judgeEnd(const std::string &name, const platform::ChildResult &child, double timeoutSeconds) {
+CheckOutcome judgeEnd(const std::string &name, const platform::ChildResult &child, const std::string &resultText,
+                      double timeoutSeconds) {
     CheckOutcome outcome;
     outcome.name = name;
     std::string verdict, message;
@@ -76,20 +56,22 @@ CheckOutcome judgeEnd(const std::string &name, const platform::ChildResult &chil
         return outcome;
     case platform::ChildOutcome::TimedOut:
         outcome.status = CheckStatus::Timeout;
-        outcome.message = "still running after " + std::to_string(static_cast<long>(timeoutSeconds)) + " s; stopped";
+        outcome.message =
+            "still running after " + secondsText(timeoutSeconds) + " s; stopped with every process it started";
         return outcome;
     case platform::ChildOutcome::Crashed:
-        outcome.message = withWords(crashText(child.crashCode), child.err);
+        outcome.message = withWords(platform::crashText(child.crashCode), child.err);
         return outcome;
     case platform::ChildOutcome::Exited: break;
     }
-    const bool marked = resultLine(child.out, verdict, message);
-    if (marked && verdict == "pass" && child.exitCode == childPassed) {
+    const bool marked = resultLine(resultText, verdict, message);
+    if (marked && verdict == verdictPass && child.exitCode == childPassed) {
         outcome.status = CheckStatus::Pass;
         outcome.message = message;
-    } else if (marked && verdict == "fail" && child.exitCode == childFailed) {
+    } else if (marked && verdict != verdictPass && child.exitCode == childFailed) {
         outcome.status = CheckStatus::Fail;
         outcome.message = message;
+        outcome.moduleDidNotLoad = verdict == verdictUnloadable;
     } else {
         outcome.message = withWords("ended with exit code " + std::to_string(child.exitCode) +
                                         (marked ? " after reporting " + verdict : " before reporting"),
@@ -106,15 +88,34 @@ const char *statusWord(CheckStatus status) {
     case CheckStatus::Fail: return "fail";
     case CheckStatus::Crash: return "crash";
     case CheckStatus::Timeout: return "timeout";
+    case CheckStatus::Skipped: return "skipped";
     }
     return "crash";
 }
 
-CheckOutcome judgeChild(const std::string &name, const platform::ChildResult &child, double timeoutSeconds) {
-    CheckOutcome outcome = judgeEnd(name, child, timeoutSeconds);
+CheckOutcome judgeChild(const std::string &name, const platform::ChildResult &child, const std::string &resultText,
+                        double timeoutSeconds) {
+    CheckOutcome outcome = judgeEnd(name, child, resultText, timeoutSeconds);
+    if (child.leftProcesses) { // a module that leaves processes behind in the host is at fault, whatever it passed
+        if (outcome.status == CheckStatus::Pass) {
+            outcome.status = CheckStatus::Fail;
+            outcome.message = "left processes running after the check ended (they were stopped); the check itself: " +
+                              outcome.message;
+        } else {
+            outcome.message += "; it also left processes running (they were stopped)";
+        }
+    }
     if (outcome.status != CheckStatus::Pass)
         outcome.errorOutput =
             child.err.size() > keptErrorOutput ? child.err.substr(child.err.size() - keptErrorOutput) : child.err;
+    return outcome;
+}
+
+CheckOutcome skippedCheck(const std::string &name, const std::string &failedCheck) {
+    CheckOutcome outcome;
+    outcome.name = name;
+    outcome.status = CheckStatus::Skipped;
+    outcome.message = "not run: the module did not load (see " + failedCheck + ")";
     return outcome;
 }
 

@@ -26,7 +26,7 @@ geometry::Axes movingAxes(double time) {
 ModuleSession::ModuleSession(const std::string &modulePath, bool activateEffect) {
     host.calls().setRecording(false);
     const bool opened = module.open(modulePath); // before the message reads the error
-    expect(opened, "the module does not load: ", module.errorText());
+    if (!opened) throw ModuleDidNotLoad(text("the module does not load: ", module.errorText()));
     if (!activateEffect) return;
     const int result = effect.activate(PLIX_INTERFACE_VERSION);
     expect(result == PLIX_ACTIVATE_OK, "activating the effect at version 4 returned ", result);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
 #include "plix/standin/standin.h"
 
 namespace plix::validate {
@@ -19,10 +20,18 @@ using geometry::Vec3;
 Vec3 movingPosition(double time);
 geometry::Axes movingAxes(double time);
 
+// The module file did not load (not a module, no descriptor, a faulty
+// descriptor): every check that loads it would fail the same way.
+class ModuleDidNotLoad : public CheckFailure {
+public:
+    using CheckFailure::CheckFailure;
+};
+
 class ModuleSession {
 public:
     // Opens the module; with `activateEffect`, activates the effect server at
-    // version 4 with every service offered. Failures end the check.
+    // version 4 with every service offered. Failures end the check; a file
+    // that does not load throws ModuleDidNotLoad.
     explicit ModuleSession(const std::string &modulePath, bool activateEffect = true);
     ModuleSession(const ModuleSession &) = delete;
     ModuleSession &operator=(const ModuleSession &) = delete;

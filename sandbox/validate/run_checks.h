@@ -20,6 +20,9 @@ struct RunSettings {
 };
 
 // Runs every check in its own child; `onResult` hears each outcome as it comes.
+// Once a check finds that the module file does not load, the rest are
+// skipped. Throws std::runtime_error when there is no temporary folder to
+// take the children's results.
 std::vector<CheckOutcome> runChecks(const RunSettings &settings,
                                     const std::function<void(const CheckOutcome &)> &onResult);
 

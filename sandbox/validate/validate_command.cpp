@@ -4,13 +4,16 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <random>
+#include <stdexcept>
 
 #include "check_child.h"
 #include "check_registry.h"
 #include "plix/platform/executable_path.h"
 #include "plix/platform/module_file_check.h"
 #include "run_checks.h"
+#include "validate_arguments.h"
 #include "validate_report.h"
 
 namespace {
@@ -19,12 +22,12 @@ using namespace plix::validate;
 
 struct ValidateOptions {
     std::string module;
-    std::uint64_t seed = 0;
-    bool seedGiven = false;
+    std::string seed;
+    bool seedGiven = false; // without: a new one
+    std::string timeout = "60";
     std::vector<std::string> only;
     std::vector<std::string> exclude;
     std::string json;
-    double timeout = 60.0;
     bool list = false;
 };
 
@@ -32,6 +35,7 @@ struct ChildOptions {
     std::string check;
     std::string module;
     std::uint64_t seed = 0;
+    std::string result;
 };
 
 constexpr int usageError = 2;
@@ -79,9 +83,20 @@ void runValidate(ValidateOptions &options) {
         listChecks();
         return;
     }
+    // Everything that can be known before the first check: the command line
+    // first (exit 2), then the files it names (exit 1).
     RunSettings settings;
+    std::string error;
+    const std::optional<double> timeout = parseTimeoutSeconds(options.timeout, error);
+    if (!timeout) stop("--timeout: " + error, usageError);
+    settings.timeoutSeconds = *timeout;
+    std::optional<std::uint64_t> seed = std::uint64_t{std::random_device{}() & 0xFFFFFFFFu};
+    if (options.seedGiven && !(seed = parseSeed(options.seed, error))) stop("--seed: " + error, usageError);
+    settings.seed = *seed;
+    settings.checks = selectChecks(options);
+
     settings.executable = plix::platform::executablePath();
-    if (settings.executable.empty()) stop("cannot tell where this program lives", usageError);
+    if (settings.executable.empty()) stop("cannot tell where this program lives", 1);
     if (options.module.empty()) options.module = (settings.executable.parent_path() / "plix6.p").string();
     std::error_code ignored;
     // A file that is not there is the same mistake in every command: exit 1.
@@ -90,19 +105,21 @@ void runValidate(ValidateOptions &options) {
                  plix::platform::moduleFileProblem(options.module),
              1);
     settings.modulePath = std::filesystem::absolute(options.module, ignored).string();
-    settings.seed = options.seedGiven ? options.seed : std::random_device{}() & 0xFFFFFFFFu;
-    settings.timeoutSeconds = options.timeout;
-    settings.checks = selectChecks(options);
+    if (!options.json.empty() && !canWriteReport(options.json, error)) stop("--json: " + error, 1);
 
     std::cout << "validating " << settings.modulePath << " (seed " << settings.seed << ")\n" << std::flush;
-    const std::vector<CheckOutcome> outcomes = runChecks(settings, [](const CheckOutcome &outcome) {
-        std::cout << consoleLine(outcome) << '\n' << std::flush;
-    });
+    std::vector<CheckOutcome> outcomes;
+    try {
+        outcomes = runChecks(settings, [](const CheckOutcome &outcome) {
+            std::cout << consoleLine(outcome) << '\n' << std::flush;
+        });
+    } catch (const std::runtime_error &error) {
+        stop(error.what(), 1);
+    }
     std::cout << closingLine(outcomes) << '\n' << std::flush;
 
-    std::string error;
     if (!options.json.empty() && !writeJsonReport(options.json, settings.modulePath, settings.seed, outcomes, error))
-        stop(error, usageError);
+        stop(error, 1);
     for (const CheckOutcome &outcome : outcomes)
         if (outcome.status != CheckStatus::Pass) throw CommandExit(1);
 }
@@ -114,13 +131,14 @@ void addValidateCommand(CLI::App &app) {
     CLI::App *validate = app.add_subcommand(
         "validate", "Check a module file as the host uses it; every check runs in a child process of its own");
     validate->add_option("MODULE", options->module, "Module file to check (default: plix6.p beside this program)");
-    validate->add_option_function<std::uint64_t>(
+    validate->add_option_function<std::string>(
         "--seed",
-        [options](std::uint64_t seed) {
+        [options](const std::string &seed) {
             options->seed = seed;
             options->seedGiven = true;
         },
-        "Seed of the randomised checks; the same seed replays them exactly (default: a new one, printed)");
+        "Seed of the randomised checks, 0 to 18446744073709551615; the same seed replays them exactly "
+        "(default: a new one, printed)");
     validate->add_option("--only", options->only, "Run only these checks: NAME[,NAME...] as --list shows them")
         ->delimiter(',')
         ->allow_extra_args(false);
@@ -128,13 +146,15 @@ void addValidateCommand(CLI::App &app) {
         ->delimiter(',')
         ->allow_extra_args(false);
     validate->add_option("--json", options->json, "Also write a machine-readable report to this file");
-    validate->add_option("--timeout", options->timeout, "Seconds a check may run before it is stopped")
-        ->capture_default_str()
-        ->check(CLI::PositiveNumber);
+    validate->add_option("--timeout", options->timeout,
+                         "Seconds a check may run before it is stopped with every process it started, above 0 and "
+                         "at most 86400")
+        ->capture_default_str();
     validate->add_flag("--list", options->list, "List the checks and exit");
-    validate->footer("Prints one line per check (pass, fail, crash or timeout, with the reason) and closes with\n"
-                     "'N passed, N failed'. Exit code: 0 when every check passed, 1 when any did not,\n"
-                     "2 for a usage error.");
+    validate->footer("Prints one line per check (pass, fail, crash, timeout or skipped, with the reason) and\n"
+                     "closes with 'N passed, N failed'. A module file that does not load stops the run: the\n"
+                     "checks after the one that found it are skipped. Exit code: 0 when every check passed,\n"
+                     "1 when any did not, 2 for a usage error.");
     validate->callback([options] { runValidate(*options); });
 
     auto child = std::make_shared<ChildOptions>();
@@ -143,8 +163,9 @@ void addValidateCommand(CLI::App &app) {
     check->add_option("CHECK", child->check)->required();
     check->add_option("MODULE", child->module)->required();
     check->add_option("--seed", child->seed)->required();
+    check->add_option("--result", child->result)->required();
     check->callback([child] {
-        const int code = runCheckInChild(child->check, child->module, child->seed);
+        const int code = runCheckInChild(child->check, child->module, child->seed, child->result);
         if (code != 0) throw CommandExit(code);
     });
 }

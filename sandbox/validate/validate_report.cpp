@@ -1,5 +1,6 @@
 #include "validate_report.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
@@ -11,10 +12,10 @@
 namespace plix::validate {
 namespace {
 
-std::size_t countPassed(const std::vector<CheckOutcome> &outcomes) {
-    std::size_t passed = 0;
-    for (const CheckOutcome &outcome : outcomes) passed += outcome.status == CheckStatus::Pass;
-    return passed;
+std::size_t countOf(const std::vector<CheckOutcome> &outcomes, CheckStatus status) {
+    std::size_t count = 0;
+    for (const CheckOutcome &outcome : outcomes) count += outcome.status == status;
+    return count;
 }
 
 } // namespace
@@ -28,8 +29,26 @@ std::string consoleLine(const CheckOutcome &outcome) {
 }
 
 std::string closingLine(const std::vector<CheckOutcome> &outcomes) {
-    const std::size_t passed = countPassed(outcomes);
-    return std::to_string(passed) + " passed, " + std::to_string(outcomes.size() - passed) + " failed";
+    const std::size_t passed = countOf(outcomes, CheckStatus::Pass), skipped = countOf(outcomes, CheckStatus::Skipped);
+    std::string line =
+        std::to_string(passed) + " passed, " + std::to_string(outcomes.size() - passed - skipped) + " failed";
+    if (skipped > 0) line += ", " + std::to_string(skipped) + " skipped";
+    return line;
+}
+
+bool canWriteReport(const std::string &path, std::string &error) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        error = path + " is a folder";
+        return false;
+    }
+    try {
+        const files::AtomicOutputFile probe(path); // its temporary file goes again unless committed
+    } catch (const std::runtime_error &failure) {
+        error = failure.what();
+        return false;
+    }
+    return true;
 }
 
 bool writeJsonReport(const std::string &path, const std::string &modulePath, std::uint64_t seed,
@@ -43,7 +62,7 @@ bool writeJsonReport(const std::string &path, const std::string &modulePath, std
         if (!outcome.errorOutput.empty()) check["stderr"] = outcome.errorOutput;
         checks.push_back(std::move(check));
     }
-    const std::size_t passed = countPassed(outcomes);
+    const std::size_t passed = countOf(outcomes, CheckStatus::Pass), skipped = countOf(outcomes, CheckStatus::Skipped);
     const nlohmann::json report = {{"program", platform::programVersion()},
                                    {"platform", platform::platformName()},
                                    {"module", modulePath},
@@ -51,7 +70,8 @@ bool writeJsonReport(const std::string &path, const std::string &modulePath, std
                                    {"seed", seed},
                                    {"checks", checks},
                                    {"passed", passed},
-                                   {"failed", outcomes.size() - passed}};
+                                   {"failed", outcomes.size() - passed - skipped},
+                                   {"skipped", skipped}};
 
     try {
         files::writeFileAtomically(path, report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n');

@@ -1,13 +1,18 @@
 #include "plix/platform/child_process.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <functional>
 
 extern char **environ;
 
@@ -76,14 +81,62 @@ void drain(Pipe &pipe, std::string &sink, std::size_t cap, bool &truncated) {
     if (take < static_cast<std::size_t>(n)) truncated = true;
 }
 
-// Waits for the child until the deadline; true when it has been reaped.
-bool reapBefore(pid_t pid, Clock::time_point deadline, int &status) {
-    for (;;) {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) return true;
-        if (done < 0 && errno != EINTR) return true; // nothing left to wait for
-        if (Clock::now() >= deadline) return false;
-        usleep(2000);
+// True once the child has ended; it stays a zombie (not reaped), so its process
+// id, which is also its group's id, cannot be reused meanwhile.
+bool hasEnded(pid_t pid) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
+}
+
+int reap(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+// Whether a process of `group` other than a zombie still runs. Linux reads
+// /proc (a zombie nobody reaps must not count); elsewhere, any member counts.
+bool groupStillRuns(pid_t group) {
+#ifdef __linux__
+    if (DIR *proc = opendir("/proc")) {
+        bool running = false;
+        while (const dirent *entry = readdir(proc)) {
+            if (!std::isdigit(static_cast<unsigned char>(entry->d_name[0]))) continue;
+            const std::string path = std::string("/proc/") + entry->d_name + "/stat";
+            FILE *file = std::fopen(path.c_str(), "r");
+            if (!file) continue;
+            char line[1024];
+            const bool read = std::fgets(line, sizeof line, file) != nullptr;
+            std::fclose(file);
+            // "pid (name) state ppid pgrp ...": the name may hold anything, so read after its last ')'.
+            const char *close = read ? std::strrchr(line, ')') : nullptr;
+            char state = 0;
+            long ppid = 0, pgrp = 0;
+            if (close && std::sscanf(close + 1, " %c %ld %ld", &state, &ppid, &pgrp) == 3 && pgrp == group &&
+                state != 'Z' && state != 'X')
+                running = true;
+        }
+        closedir(proc);
+        return running;
+    }
+#endif
+    return kill(-group, 0) == 0;
+}
+
+// Reads both pipes until each ends or `until` has passed.
+void drainUntil(Pipe &out, Pipe &err, ChildResult &result, const ChildOptions &options, Clock::time_point until,
+                int tickMillis, const std::function<bool()> &stop) {
+    while (out.readEnd >= 0 || err.readEnd >= 0) {
+        if (stop && stop()) return;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (left <= 0) return;
+        pollfd fds[2] = {{out.readEnd, POLLIN, 0}, {err.readEnd, POLLIN, 0}};
+        const int ready = poll(fds, 2, static_cast<int>(left < tickMillis ? left : tickMillis));
+        if (ready < 0 && errno != EINTR) return;
+        if (ready <= 0) continue;
+        if (fds[0].revents) drain(out, result.out, options.maxCapturedBytes, result.outputTruncated);
+        if (fds[1].revents) drain(err, result.err, options.maxCapturedBytes, result.outputTruncated);
     }
 }
 
@@ -110,9 +163,16 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
     std::vector<std::string> envTexts = childEnvironment(options);
     std::vector<char *> envp = pointerList(envTexts);
 
+    // The child leads a process group of its own: everything it starts can be
+    // found and killed with it.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = -1;
     const int spawnError =
-        posix_spawn(&pid, argTexts[0].c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn(&pid, argTexts[0].c_str(), &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     out.closeWrite();
     err.closeWrite();
@@ -120,32 +180,32 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
         result.startError = "cannot start " + argTexts[0] + ": " + std::strerror(spawnError);
         return result;
     }
+    const pid_t group = pid;
 
+    // Output is read while the child runs; its end is noticed within a tick
+    // even when a process it started still holds the pipes open.
     const auto deadline = Clock::now() + options.timeout;
-    bool timedOut = false;
-    while (out.readEnd >= 0 || err.readEnd >= 0) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            timedOut = true;
-            break;
-        }
-        pollfd fds[2] = {{out.readEnd, POLLIN, 0}, {err.readEnd, POLLIN, 0}};
-        const int ready = poll(fds, 2, static_cast<int>(left < 1000 ? left : 1000));
-        if (ready < 0 && errno != EINTR) break;
-        if (ready <= 0) continue;
-        if (fds[0].revents) drain(out, result.out, options.maxCapturedBytes, result.outputTruncated);
-        if (fds[1].revents) drain(err, result.err, options.maxCapturedBytes, result.outputTruncated);
+    bool ended = false;
+    drainUntil(out, err, result, options, deadline, 10, [&] { return ended = hasEnded(pid); });
+    while (!ended && Clock::now() < deadline) {
+        ended = hasEnded(pid);
+        if (!ended) usleep(2000);
     }
-
-    int status = 0;
-    if (timedOut || !reapBefore(pid, deadline, status)) {
-        kill(pid, SIGKILL);
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+    if (!ended) {
+        kill(-group, SIGKILL);
+        reap(pid);
         result.outcome = ChildOutcome::TimedOut;
         return result;
     }
+    const int status = reap(pid);
+    if (groupStillRuns(group)) {
+        result.leftProcesses = true;
+        kill(-group, SIGKILL);
+    }
+    // What is left in the pipes; a process that left the group may hold them
+    // open for ever, so only briefly.
+    drainUntil(out, err, result, options, Clock::now() + std::chrono::seconds(2), 100, {});
+
     if (WIFSIGNALED(status)) {
         result.outcome = ChildOutcome::Crashed;
         result.crashCode = WTERMSIG(status);
@@ -154,6 +214,22 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 0;
     }
     return result;
+}
+
+std::string crashText(int crashCode) {
+    std::string text = "killed by signal " + std::to_string(crashCode);
+    const char *abbreviation = sigabbrev_np(crashCode);
+    const char *description = sigdescr_np(crashCode);
+    if (abbreviation) {
+        text += std::string(" (SIG") + abbreviation;
+        if (description) {
+            std::string words(description);
+            if (!words.empty()) words[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(words[0])));
+            text += ", " + words;
+        }
+        text += ")";
+    }
+    return text;
 }
 
 } // namespace plix::platform

@@ -1,5 +1,6 @@
 #include "plix/platform/child_process.h"
 
+#include <cstdio>
 #include <map>
 
 #include "win32_text.h"
@@ -101,18 +102,34 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
     startup.hStdInput = nul.value;
     startup.hStdOutput = outWrite.value;
     startup.hStdError = errWrite.value;
+    // The child and everything it starts run in a job of their own: killing
+    // the job kills them all, and closing its last handle does too.
+    Handle job;
+    job.value = CreateJobObjectW(nullptr, nullptr);
+    if (job.value) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job.value, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(executable.wstring().c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(), nullptr, &startup,
-                        &process)) {
+                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW | CREATE_SUSPENDED, environment.data(),
+                        nullptr, &startup, &process)) {
         result.startError = "cannot start " + executable.string() + ": " + win32::lastErrorText();
         return result;
     }
     Handle processHandle, threadHandle;
     processHandle.value = process.hProcess;
     threadHandle.value = process.hThread;
+    // Without a job (none could be made or joined) only the child itself can be stopped.
+    if (job.value && !AssignProcessToJobObject(job.value, processHandle.value)) job.reset();
+    ResumeThread(threadHandle.value);
     outWrite.reset();
     errWrite.reset();
+    const auto stopAll = [&] {
+        if (job.value) TerminateJobObject(job.value, 1);
+        else TerminateProcess(processHandle.value, 1);
+    };
 
     Reader outReader{outRead.value, &result.out, options.maxCapturedBytes, false};
     Reader errReader{errRead.value, &result.err, options.maxCapturedBytes, false};
@@ -120,7 +137,7 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
     outThread.value = CreateThread(nullptr, 0, readAll, &outReader, 0, nullptr);
     errThread.value = CreateThread(nullptr, 0, readAll, &errReader, 0, nullptr);
     if (!outThread.value || !errThread.value) { // cannot capture: do not leave the child running
-        TerminateProcess(processHandle.value, 1);
+        stopAll();
         WaitForSingleObject(processHandle.value, INFINITE);
         for (Handle *thread : {&outThread, &errThread})
             if (thread->value) WaitForSingleObject(thread->value, INFINITE);
@@ -132,10 +149,18 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
     const DWORD wait = millis <= 0 ? 0 : millis >= 0xFFFFFFFELL ? 0xFFFFFFFEu : static_cast<DWORD>(millis);
     const bool timedOut = WaitForSingleObject(processHandle.value, wait) == WAIT_TIMEOUT;
     if (timedOut) {
-        TerminateProcess(processHandle.value, 1);
+        stopAll();
         WaitForSingleObject(processHandle.value, INFINITE);
+    } else if (job.value) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+        if (QueryInformationJobObject(job.value, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                      nullptr) &&
+            accounting.ActiveProcesses > 0) {
+            result.leftProcesses = true;
+            TerminateJobObject(job.value, 1);
+        }
     }
-    // A grandchild may still hold the pipes open: stop reading after a grace period.
+    // A process outside the job may still hold the pipes open: stop reading after a grace period.
     for (Handle *thread : {&outThread, &errThread}) {
         if (!thread->value) continue;
         if (WaitForSingleObject(thread->value, 2000) == WAIT_TIMEOUT) {
@@ -160,6 +185,19 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
         result.exitCode = static_cast<int>(code);
     }
     return result;
+}
+
+std::string crashText(int crashCode) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(crashCode));
+    switch (static_cast<unsigned>(crashCode)) {
+    case 0xC0000005u: return std::string("access violation (") + hex + ")";
+    case 0xC00000FDu: return std::string("stack overflow (") + hex + ")";
+    case 0xC0000094u: return std::string("integer division by zero (") + hex + ")";
+    case 0xC000001Du: return std::string("illegal instruction (") + hex + ")";
+    case 0xC0000409u: return std::string("stack buffer overrun or abort (") + hex + ")";
+    default: return std::string("exception ") + hex;
+    }
 }
 
 } // namespace plix::platform

@@ -13,6 +13,9 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#else
+#include <fstream>
+#include <unistd.h>
 #endif
 
 #include "child_modes.h"
@@ -54,6 +57,34 @@ int runChildMode(int argc, char **argv) {
         }
         return 0;
     }
+    if (mode == "leave-sleeper" || mode == "sleeper-then-hang") {
+        // Starts a process that sleeps for five minutes and prints its id;
+        // then ends, or hangs.
+#ifdef _WIN32
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --child hang";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                            &process))
+            return 98;
+        std::printf("%lu\n", static_cast<unsigned long>(process.dwProcessId));
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+#else
+        const pid_t sleeper = fork();
+        if (sleeper == 0) {
+            sleep(300);
+            _exit(0);
+        }
+        std::printf("%ld\n", static_cast<long>(sleeper));
+#endif
+        std::fflush(stdout);
+        if (mode == "sleeper-then-hang") std::this_thread::sleep_for(std::chrono::minutes(5));
+        return 0;
+    }
     if (mode == "env") {
         const char *value = std::getenv("PLIX_PLATFORM_TEST");
         std::printf("%s", value ? value : "(unset)");
@@ -68,6 +99,29 @@ namespace {
 ChildResult runSelf(std::vector<std::string> arguments, ChildOptions options = {}) {
     arguments.insert(arguments.begin(), "--child");
     return runChild(executablePath(), arguments, options);
+}
+
+// Whether the process of that id runs (a zombie does not).
+bool processRuns(unsigned long id) {
+#ifdef _WIN32
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (!process) return false;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+#else
+    std::ifstream stat("/proc/" + std::to_string(id) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    const std::size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z' && line[close + 2] != 'X';
+#endif
+}
+
+// Killing is not instant: gives a process up to five seconds to go.
+bool processGoesAway(unsigned long id) {
+    for (int i = 0; i < 500 && processRuns(id); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return !processRuns(id);
 }
 
 TEST(ChildProcess, NormalExitGivesCodeAndBothStreams) {
@@ -90,6 +144,36 @@ TEST(ChildProcess, HangingChildIsKilledAtTheTimeout) {
     ChildOptions options;
     options.timeout = std::chrono::milliseconds(300);
     EXPECT_EQ(runSelf({"hang"}, options).outcome, ChildOutcome::TimedOut);
+}
+
+TEST(ChildProcess, ProcessesTheChildLeavesBehindAreKilledAndReported) {
+    const ChildResult ends = runSelf({"leave-sleeper"});
+    ASSERT_EQ(ends.outcome, ChildOutcome::Exited) << ends.err;
+    EXPECT_EQ(ends.exitCode, 0);
+    EXPECT_TRUE(ends.leftProcesses);
+    const unsigned long sleeper = std::stoul(ends.out);
+    EXPECT_TRUE(processGoesAway(sleeper)) << "process " << sleeper << " still runs";
+
+    ChildOptions options;
+    options.timeout = std::chrono::milliseconds(1500);
+    const ChildResult hangs = runSelf({"sleeper-then-hang"}, options);
+    ASSERT_EQ(hangs.outcome, ChildOutcome::TimedOut);
+    ASSERT_FALSE(hangs.out.empty());
+    const unsigned long second = std::stoul(hangs.out);
+    EXPECT_TRUE(processGoesAway(second)) << "process " << second << " still runs";
+
+    const ChildResult alone = runSelf({"exit"});
+    EXPECT_FALSE(alone.leftProcesses);
+}
+
+TEST(ChildProcess, CrashesAreNamed) {
+#ifdef _WIN32
+    EXPECT_EQ(crashText(static_cast<int>(0xC0000005u)), "access violation (0xC0000005)");
+#else
+    EXPECT_EQ(crashText(SIGSEGV), "killed by signal 11 (SIGSEGV, segmentation fault)");
+    EXPECT_EQ(crashText(SIGTERM), "killed by signal 15 (SIGTERM, terminated)");
+    EXPECT_EQ(crashText(200), "killed by signal 200");
+#endif
 }
 
 TEST(ChildProcess, LargeOutputOnBothStreamsIsReadWhole) {

@@ -3,6 +3,7 @@
 // breaks, and only those.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -24,7 +25,10 @@ struct ValidateRun {
     nlohmann::json report;
 };
 
-ValidateRun runValidate(const std::string &module, std::vector<std::string> extra, const std::string &reportName) {
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+ValidateRun runValidate(const std::string &module, std::vector<std::string> extra, const std::string &reportName,
+                        const Environment &environment = {}) {
     const fs::path report = fs::path(testing::TempDir()) / (reportName + ".json");
     fs::remove(report);
     std::vector<std::string> args{"validate"};
@@ -33,6 +37,7 @@ ValidateRun runValidate(const std::string &module, std::vector<std::string> extr
     args.insert(args.end(), extra.begin(), extra.end());
     plix::platform::ChildOptions options;
     options.timeout = std::chrono::minutes(8);
+    options.extraEnvironment = environment;
     ValidateRun run{plix::platform::runChild(PLIX_SANDBOX_PROGRAM, args, options), {}};
     std::ifstream in(report);
     if (in) run.report = nlohmann::json::parse(in, nullptr, false);
@@ -70,6 +75,8 @@ const FixtureCase fixtureCases[] = {
      {{"describe", {"crash"}}, {"draw-discipline", {"crash"}}},
      ""},
     {"describe_hang", {"--only", "exports,describe", "--timeout", "3"}, {{"describe", {"timeout"}}}, "still running"},
+    // 20 MB on stdout in every check, with lines that look like verdicts: no effect.
+    {"stdout_flood", {}, {}, ""},
 };
 
 class ValidateFixture : public testing::TestWithParam<FixtureCase> {};
@@ -145,20 +152,152 @@ TEST(ValidateCommand, RefusesUnknownChecksAndMissingModules) {
     EXPECT_FALSE(missing.report.is_object());
 }
 
-TEST(ValidateCommand, AFileThatIsNoModuleFailsEveryCheckWithoutACrash) {
+// Mistakes found before the first check runs: a wrong command line exits 2, a
+// file that is missing or cannot be written exits 1; no check runs, no report.
+struct MistakeCase {
+    std::vector<std::string> arguments; // after "validate MODULE"
+    int exitCode;
+    std::string message;
+    std::string module = PLIX_MODULE_PATH;
+};
+
+TEST(ValidateCommand, RefusesMistakesBeforeTheFirstCheck) {
+    const std::string missing = fixture("not_built");
+    const std::string folder = testing::TempDir();
+    const MistakeCase cases[] = {
+        {{"--only", "no-such-check"}, 2, "no check is named 'no-such-check'"},
+        {{"--timeout", "nan"}, 2, "--timeout: 'nan' is not a number"},
+        {{"--timeout", "1e300"}, 2, "--timeout: '1e300' is too long"},
+        {{"--timeout", "inf"}, 2, "is too long"},
+        {{"--timeout", "0"}, 2, "--timeout: '0' is not above 0"},
+        {{"--timeout", "-5"}, 2, "is not above 0"},
+        {{"--timeout", "1e-9"}, 2, "shorter than a millisecond"},
+        {{"--timeout", "ten"}, 2, "'ten' is not a number"},
+        {{"--seed", "-1"}, 2, "--seed: '-1' is not a whole number from 0 to 18446744073709551615"},
+        {{"--seed", "18446744073709551616"}, 2, "--seed: '18446744073709551616' is too large"},
+        {{"--seed", "1e23"}, 2, "--seed: '1e23' is not a whole number"},
+        {{"--seed", ""}, 2, "is not a whole number"},
+        {{}, 1, "the file does not exist", missing},
+        {{}, 1, "cannot check the module " + folder, folder},
+        {{"--json", folder + "/no-such-folder/report.json"}, 1, "--json: "},
+        {{"--json", folder}, 1, "--json: " + folder + " is a folder"},
+    };
+    for (const MistakeCase &c : cases) {
+        std::vector<std::string> args{"validate", c.module};
+        args.insert(args.end(), c.arguments.begin(), c.arguments.end());
+        const plix::platform::ChildResult run = plix::platform::runChild(PLIX_SANDBOX_PROGRAM, args);
+        const std::string shown = testing::PrintToString(c.arguments) + " " + c.module;
+        EXPECT_EQ(run.exitCode, c.exitCode) << shown << "\n" << run.err;
+        EXPECT_EQ(run.err.rfind("plix-sandbox validate: ", 0), 0u) << shown << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << shown << "\n" << run.err;
+        EXPECT_EQ(run.out.find("validating"), std::string::npos) << shown << ": a check ran";
+        EXPECT_LT(std::count(run.err.begin(), run.err.end(), '\n'), 3) << shown << ": not a short message";
+    }
+}
+
+TEST(ValidateCommand, AFileThatIsNoModuleStopsAfterTheLoadFails) {
     const fs::path notModule = fs::path(testing::TempDir()) / "not_a_module.p";
     std::ofstream(notModule) << "PLIX_START\nPLIX_END\n";
     const ValidateRun run = runValidate(notModule.string(), {"--seed", "1"}, "not_a_module");
     EXPECT_EQ(run.child.exitCode, 1);
     ASSERT_TRUE(run.report.is_object()) << run.child.err;
     for (const auto &check : run.report["checks"]) {
-        EXPECT_EQ(check["status"], "fail") << check["name"];
-        if (check["name"] != "exports") {
-            EXPECT_NE(check["message"].get<std::string>().find("does not load"), std::string::npos) << check["message"];
+        const std::string name = check["name"], message = check["message"];
+        if (name == "exports" || name == "descriptor") {
+            EXPECT_EQ(check["status"], "fail") << name;
+            if (name == "descriptor") {
+                EXPECT_NE(message.find("does not load"), std::string::npos) << message;
+            }
+        } else {
+            EXPECT_EQ(check["status"], "skipped") << name;
+            EXPECT_EQ(message, "not run: the module did not load (see descriptor)");
         }
     }
     EXPECT_EQ(run.report["passed"], 0);
+    EXPECT_EQ(run.report["failed"], 2);
+    EXPECT_EQ(run.report["skipped"], 10);
+    EXPECT_TRUE(run.child.out.ends_with("0 passed, 2 failed, 10 skipped\n")) << run.child.out;
 }
+
+// Whatever a module does, validate leaves no process of it running and no file
+// of its own behind (its result files live in a folder under TMPDIR).
+struct LeftoverCase {
+    std::string what;
+    std::string module; // test module
+    std::vector<std::string> extra;
+    Environment environment;
+    int exitCode;
+    std::map<std::string, std::string> statuses; // check -> status; every other check passes
+    std::string mentions;                        // in the first failing check's message
+};
+
+std::ostream &operator<<(std::ostream &out, const LeftoverCase &c) { return out << c.what; }
+
+bool processRuns(long id) {
+    std::ifstream stat("/proc/" + std::to_string(id) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    const std::size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z' && line[close + 2] != 'X';
+}
+
+class ValidateLeftovers : public testing::TestWithParam<LeftoverCase> {};
+
+TEST_P(ValidateLeftovers, NoProcessAndNoFileIsLeftBehind) {
+    const LeftoverCase &c = GetParam();
+    const fs::path folder = fs::path(testing::TempDir()) / ("leftovers-" + std::to_string(std::hash<std::string>{}(c.what)));
+    fs::remove_all(folder);
+    fs::create_directories(folder / "tmp");
+    const fs::path pidFile = folder / "pids";
+    Environment environment = c.environment;
+    environment.push_back({"TMPDIR", (folder / "tmp").string()});
+    environment.push_back({"PLIX_FIXTURE_PID_FILE", pidFile.string()});
+    std::vector<std::string> extra{"--seed", "5"};
+    extra.insert(extra.end(), c.extra.begin(), c.extra.end());
+    const ValidateRun run = runValidate(fixture(c.module), extra, "leftovers", environment);
+
+    ASSERT_EQ(run.child.outcome, plix::platform::ChildOutcome::Exited) << run.child.err;
+    EXPECT_EQ(run.child.exitCode, c.exitCode) << run.child.out << run.child.err;
+    ASSERT_TRUE(run.report.is_object()) << run.child.out << run.child.err;
+    bool mentioned = c.mentions.empty();
+    for (const auto &check : run.report["checks"]) {
+        const std::string name = check["name"], status = check["status"], message = check["message"];
+        const auto expected = c.statuses.find(name);
+        EXPECT_EQ(status, expected == c.statuses.end() ? "pass" : expected->second) << name << ": " << message;
+        if (status != "pass" && !mentioned) {
+            EXPECT_NE(message.find(c.mentions), std::string::npos) << name << ": " << message;
+            mentioned = true;
+        }
+    }
+    EXPECT_TRUE(mentioned) << run.child.out;
+
+    std::ifstream pids(pidFile);
+    for (long id = 0; pids >> id;) EXPECT_FALSE(processRuns(id)) << "process " << id << " still runs";
+    EXPECT_TRUE(fs::is_empty(folder / "tmp")) << "validate left files in TMPDIR";
+}
+
+const std::map<std::string, std::string> skippedAfterDescriptor{
+    {"exports", "fail"},          {"descriptor", "fail"},   {"activation", "skipped"},     {"lifecycle", "skipped"},
+    {"describe", "skipped"},      {"state", "skipped"},     {"frame-order", "skipped"},    {"threads", "skipped"},
+    {"draw-discipline", "skipped"}, {"hostile-blocks", "skipped"}, {"panel", "skipped"}, {"evaluate-bounds", "skipped"}};
+
+const LeftoverCase leftoverCases[] = {
+    {"a forked process outlives the check", "forked_sleeper", {"--only", "lifecycle,describe,state"}, {}, 1,
+     {{"describe", "fail"}}, "left processes running after the check ended"},
+    {"a check that forks and hangs times out with its processes", "forked_sleeper",
+     {"--only", "describe,panel", "--timeout", "2"}, {{"PLIX_FIXTURE_HANG", "1"}}, 1, {{"describe", "timeout"}},
+     "still running after 2 s; stopped with every process it started"},
+    {"a module flooding stdout passes", "stdout_flood", {"--only", "describe,state,threads"}, {}, 0, {}, ""},
+    {"a module that does not load skips the rest", "not_a_module", {}, {}, 1, skippedAfterDescriptor, ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Modules, ValidateLeftovers, testing::ValuesIn(leftoverCases),
+                         [](const testing::TestParamInfo<LeftoverCase> &info) {
+                             std::string name = info.param.what;
+                             for (char &ch : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                             return name;
+                         });
 
 TEST(ValidateCommand, ListsEveryCheck) {
     const plix::platform::ChildResult list = plix::platform::runChild(PLIX_SANDBOX_PROGRAM, {"validate", "--list"});

@@ -1,5 +1,9 @@
 // Running another program (usually this one again) as a child process and
 // telling how it ended: a normal exit, a crash, or a hang cut off by a timeout.
+// The child and every process it starts form one group (a process group on
+// POSIX, a job object on Windows): at a timeout the whole group is killed, and
+// whatever of it is still running when the child itself has ended is killed
+// too, so nothing the child started outlives runChild.
 #pragma once
 
 #include <chrono>
@@ -14,7 +18,7 @@ namespace plix::platform {
 enum class ChildOutcome {
     Exited,      // returned from main or called exit: see exitCode
     Crashed,     // killed by a signal / ended by an unhandled exception: see crashCode
-    TimedOut,    // still running at the deadline; it was killed
+    TimedOut,    // still running at the deadline; it and its group were killed
     StartFailed, // could not be started at all: see startError
 };
 
@@ -37,6 +41,9 @@ struct ChildResult {
     std::string err;   // everything the child wrote to stderr (up to the cap)
     std::string startError; // StartFailed only
     bool outputTruncated = false;
+    // Processes the child started were still running after it ended (they
+    // have been killed). Only a process that left the group escapes this.
+    bool leftProcesses = false;
 };
 
 // Starts `executable` with `arguments` (not including the program name),
@@ -45,5 +52,9 @@ struct ChildResult {
 ChildResult runChild(const std::filesystem::path &executable,
                      const std::vector<std::string> &arguments,
                      const ChildOptions &options = {});
+
+// What ended a crashed child, in words: "killed by signal 11 (SIGSEGV,
+// segmentation fault)" on POSIX, "access violation (0xC0000005)" on Windows.
+std::string crashText(int crashCode);
 
 } // namespace plix::platform
