@@ -9,6 +9,7 @@
 #include "app/module_location.h"
 #include "app/panel_command.h"
 #include "app/play_command.h"
+#include "app/studio_command.h"
 #include "plix/platform/build_info.h"
 
 #include "validate/validate_command.h"
@@ -125,6 +126,39 @@ void addPanelCommand(CLI::App &app, PanelOptions &options, std::string &scene, i
     });
 }
 
+struct StudioArguments {
+    StudioOptions options;
+    std::string scene;
+    std::string save;
+};
+
+void addStudioCommand(CLI::App &app, StudioArguments &args, int &result) {
+    CLI::App *studio = app.add_subcommand(
+        "studio", "Open a scene in the studio: a local web page with the sparks in 3D, a timeline to scrub and "
+                  "each effect's settings panel, live.");
+    studio->footer(
+        "The first line printed is the studio's URL with its access token: open it in a browser on this machine.\n"
+        "Every frame is computed on demand, exactly as play computes it; edits go through the effect's panel and\n"
+        "show at once. \"Save scene\" writes SCENE (or --save FILE) whole or not at all. Ctrl-C stops the studio.\n"
+        "Example: plix-sandbox studio my.scene --port 0");
+    studio->add_option("SCENE", args.scene, "Scene file to open (default: the built-in scene, a circling emitter)");
+    studio->add_option("--module", args.options.module, "Module file (default: " + std::string(moduleFileName) +
+                                                            " beside plix-sandbox)");
+    studio->add_option("--port", args.options.port, "Port to listen on; 0 chooses a free one")
+        ->check(CLI::Range(0, 65535))
+        ->capture_default_str();
+    studio->add_option("--listen", args.options.listen,
+                       "Address to listen on; anything but a loopback address lets other machines in (with a warning)")
+        ->capture_default_str();
+    studio->add_option("--save", args.save, "Where \"Save scene\" writes (default: SCENE; the built-in scene has none)");
+    studio->callback([&args, &result] {
+        StudioOptions options = args.options;
+        if (!args.scene.empty()) options.scene = args.scene;
+        if (!args.save.empty()) options.save = args.save;
+        result = runStudio(options, std::cout, std::cerr);
+    });
+}
+
 } // namespace
 
 int runSandbox(int argc, char **argv) {
@@ -137,6 +171,8 @@ int runSandbox(int argc, char **argv) {
     std::string panelScene;
     addPlayCommand(app, play, result);
     addPanelCommand(app, panel, panelScene, result);
+    StudioArguments studio;
+    if (studioAvailable()) addStudioCommand(app, studio, result);
     addValidateCommand(app);
     try {
         app.parse(argc, argv);

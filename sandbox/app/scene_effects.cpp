@@ -98,15 +98,17 @@ SceneEffects::SceneEffects(const scene::Scene &scene, const std::string &moduleP
             handler_->load(effects_.back().instance, load.state());
         }
     }
-    // Parking positions, read as a user sees them: through each effect's panel.
-    for (std::size_t e = 0; e < effects_.size(); ++e) {
-        void *panel = buildPanel(e);
-        const standin::PanelValue value = host_->panels().readValue(panel, parkingId);
-        if (const auto *parking = std::get_if<geometry::Vec3>(&value))
-            effects_[e].parking = *parking;
-        else
-            throw SandboxError("the effect's panel shows no parking position ('avoi')");
-    }
+    for (std::size_t e = 0; e < effects_.size(); ++e) readParking(e);
+}
+
+// Parking positions, read as a user sees them: through each effect's panel.
+void SceneEffects::readParking(std::size_t effect) {
+    void *panel = buildPanel(effect);
+    const standin::PanelValue value = host_->panels().readValue(panel, parkingId);
+    if (const auto *parking = std::get_if<geometry::Vec3>(&value))
+        effects_.at(effect).parking = *parking;
+    else
+        throw SandboxError("the effect's panel shows no parking position ('avoi')");
 }
 
 SceneEffects::~SceneEffects() {

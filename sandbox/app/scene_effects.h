@@ -54,6 +54,9 @@ public:
 
     // A panel built through the DisplacementInterface server for one effect.
     void *buildPanel(std::size_t effect);
+    // Reads the effect's parking position through its panel again (after an
+    // edit of 'avoi'), by which parked sparks are told apart.
+    void readParking(std::size_t effect);
     standin::PanelToolkit &panels() { return host_->panels(); }
 
 private:

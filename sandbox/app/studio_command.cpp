@@ -1,0 +1,136 @@
+#include "app/studio_command.h"
+
+#ifdef PLIX_HAVE_STUDIO
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <memory>
+#include <thread>
+
+#include "app/module_location.h"
+#include "app/sandbox_error.h"
+#include "app/scene_source.h"
+#include "app/studio_session.h"
+#include "studio/access_guard.h"
+#include "studio/module_thread.h"
+#include "studio/studio_api.h"
+#include "studio/studio_server.h"
+
+namespace plix::sandbox {
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void requestStop(int) { stopRequested = 1; }
+
+// Ctrl-C and SIGTERM ask the studio to stop; the defaults come back after.
+class StopSignals {
+public:
+    StopSignals() {
+        stopRequested = 0;
+        previousInterrupt_ = std::signal(SIGINT, requestStop);
+        previousTerminate_ = std::signal(SIGTERM, requestStop);
+    }
+    ~StopSignals() {
+        std::signal(SIGINT, previousInterrupt_);
+        std::signal(SIGTERM, previousTerminate_);
+    }
+    StopSignals(const StopSignals &) = delete;
+    StopSignals &operator=(const StopSignals &) = delete;
+    bool requested() const { return stopRequested != 0; }
+
+private:
+    void (*previousInterrupt_)(int) = SIG_DFL;
+    void (*previousTerminate_)(int) = SIG_DFL;
+};
+
+bool isLoopback(const std::string &address) {
+    return address == "localhost" || address == "::1" || address.starts_with("127.");
+}
+
+// The address a browser on this machine opens.
+std::string urlHost(const std::string &listen) {
+    if (listen == "0.0.0.0") return "127.0.0.1";
+    if (listen == "::") return "[::1]";
+    if (listen.find(':') != std::string::npos) return "[" + listen + "]";
+    return listen;
+}
+
+int studio(const StudioOptions &options, std::ostream &out, std::ostream &err) {
+    if (options.port < 0 || options.port > 65535) throw SandboxError("--port takes 0 to 65535");
+    SceneSource source = readSceneSource(options.scene);
+    const std::filesystem::path modulePath = resolveModulePath(options.module);
+    std::optional<std::filesystem::path> saveTarget = options.save;
+    if (!saveTarget && source.file) saveTarget = *source.file;
+
+    // Every call into the module happens on this one thread, from the
+    // effects' creation to their destruction.
+    studio::ModuleThread moduleThread;
+    std::unique_ptr<StudioSession> session = moduleThread.call([&] {
+        return std::make_unique<StudioSession>(std::move(source), modulePath, saveTarget);
+    });
+    struct EndSession {
+        studio::ModuleThread &thread;
+        std::unique_ptr<StudioSession> &session;
+        ~EndSession() { thread.call([this] { session.reset(); }); }
+    } endSession{moduleThread, session};
+
+    studio::StudioServer server;
+    const int port = server.bind(options.listen, options.port);
+    const studio::StudioApi api(*session, moduleThread,
+                                studio::AccessGuard(options.listen, port, studio::newAccessToken()));
+    const std::string url =
+        "http://" + urlHost(options.listen) + ":" + std::to_string(port) + "/?token=" + api.guard().token();
+    out << url << std::endl;
+
+    if (!isLoopback(options.listen))
+        err << "plix-sandbox: warning: the studio listens on " << options.listen
+            << ", so other machines can reach it; anyone with the URL's token can edit and save the scene\n";
+    for (const std::string &note : session->scene().notes) err << "plix-sandbox: note: " << note << "\n";
+    err << "plix-sandbox: studio of " << session->scene().name << " at " << url << " (Ctrl-C stops it)" << std::endl;
+
+    StopSignals signals;
+    std::atomic<bool> serverEnded = false;
+    bool served = true;
+    std::thread serving([&] {
+        served = server.serve(api);
+        serverEnded = true;
+    });
+    while (!signals.requested() && !serverEnded) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    server.stop();
+    serving.join();
+    if (!signals.requested() && !served) throw SandboxError("the studio's server stopped: it could not accept connections");
+    err << "plix-sandbox: studio stopped" << std::endl;
+    return 0;
+}
+
+} // namespace
+
+bool studioAvailable() { return true; }
+
+int runStudio(const StudioOptions &options, std::ostream &out, std::ostream &err) {
+    try {
+        return studio(options, out, err);
+    } catch (const std::exception &error) { // scene mistakes, module failures, a port in use
+        err << "plix-sandbox: " << error.what() << "\n";
+        return 1;
+    }
+}
+
+} // namespace plix::sandbox
+
+#else // built without cpp-httplib or three.js
+
+namespace plix::sandbox {
+
+bool studioAvailable() { return false; }
+
+int runStudio(const StudioOptions &, std::ostream &, std::ostream &err) {
+    err << "plix-sandbox: this build has no studio (it needs cpp-httplib and three.js when built)\n";
+    return 1;
+}
+
+} // namespace plix::sandbox
+
+#endif

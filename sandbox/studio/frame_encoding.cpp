@@ -1,0 +1,87 @@
+#include "studio/frame_encoding.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+#include <nlohmann/json.hpp>
+
+namespace plix::studio {
+namespace {
+
+constexpr std::uint32_t formatVersion = 1;
+
+template <class Unsigned>
+void appendLittleEndian(std::string &out, Unsigned bits) {
+    for (std::size_t i = 0; i < sizeof(Unsigned); ++i) out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
+}
+void appendU32(std::string &out, std::uint32_t value) { appendLittleEndian(out, value); }
+void appendF32(std::string &out, float value) { appendLittleEndian(out, std::bit_cast<std::uint32_t>(value)); }
+void appendF64(std::string &out, double value) { appendLittleEndian(out, std::bit_cast<std::uint64_t>(value)); }
+
+template <class Number>
+void appendNumber(std::string &out, Number value) {
+    if (!std::isfinite(value)) {
+        out += std::isnan(value) ? "\"nan\"" : value > 0 ? "\"inf\"" : "\"-inf\"";
+        return;
+    }
+    char buffer[64];
+    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+} // namespace
+
+std::string frameBinary(const EncodedFrame &frame) {
+    const preview::FrameSparks &sparks = *frame.sparks;
+    std::size_t size = 32;
+    for (const auto &effect : sparks) size += 8 + effect.size() * 16 + (effect.size() + 3) / 4 * 4;
+    std::string out;
+    out.reserve(size);
+    out += "PLXF";
+    appendU32(out, formatVersion);
+    appendU32(out, static_cast<std::uint32_t>(frame.frame));
+    appendU32(out, static_cast<std::uint32_t>(sparks.size()));
+    appendF64(out, frame.time);
+    appendF64(out, frame.moduleMilliseconds);
+    for (const auto &effect : sparks) {
+        std::uint32_t inFlight = 0;
+        for (const preview::SparkSample &spark : effect) inFlight += spark.parked ? 0 : 1;
+        appendU32(out, static_cast<std::uint32_t>(effect.size()));
+        appendU32(out, inFlight);
+        for (const preview::SparkSample &spark : effect)
+            for (double c : spark.position) appendF32(out, static_cast<float>(c));
+        for (const preview::SparkSample &spark : effect) appendF32(out, spark.age);
+        for (const preview::SparkSample &spark : effect) out.push_back(spark.parked ? 1 : 0);
+        out.append((4 - effect.size() % 4) % 4, '\0');
+    }
+    return out;
+}
+
+std::string frameJson(const EncodedFrame &frame) {
+    const preview::FrameSparks &sparks = *frame.sparks;
+    std::string out = "{\"frame\":" + std::to_string(frame.frame) + ",\"time\":";
+    appendNumber(out, frame.time);
+    out += ",\"effects\":[";
+    for (std::size_t e = 0; e < sparks.size(); ++e) {
+        const StudioEffect &effect = frame.effects->at(e);
+        out += e == 0 ? "{" : ",{";
+        out += "\"object\":" + nlohmann::json(effect.object).dump() + ",\"effect\":" + std::to_string(effect.number) +
+               ",\"sparks\":[";
+        for (std::size_t i = 0; i < sparks[e].size(); ++i) {
+            const preview::SparkSample &spark = sparks[e][i];
+            out += i == 0 ? "[" : ",[";
+            for (double c : spark.position) {
+                appendNumber(out, c);
+                out += ',';
+            }
+            appendNumber(out, spark.age);
+            out += spark.parked ? ",1]" : ",0]";
+        }
+        out += "]}";
+    }
+    out += "]}";
+    return out;
+}
+
+} // namespace plix::studio
