@@ -21,7 +21,10 @@ export class Viewport {
     const extent = this.#pathExtent();
     const gridSize = Math.max(10, 2 * Math.ceil(extent));
     this.world.add(new THREE.GridHelper(gridSize, gridSize, 0x3a4050, 0x262a33));
-    this.world.add(new THREE.AxesHelper(Math.max(1, gridSize / 8)));
+    // Axes in plain hues (x red, y green, z blue), apart from the sparks' warm colours.
+    const axes = new THREE.AxesHelper(Math.max(1, gridSize / 8));
+    axes.setColors(new THREE.Color(0xdc3246), new THREE.Color(0x46c846), new THREE.Color(0x4678dc));
+    this.world.add(axes);
 
     this.markers = [];
     for (const emitter of scene.emitters) {
