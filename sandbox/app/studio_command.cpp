@@ -59,6 +59,8 @@ std::string urlHost(const std::string &listen) {
 
 int studio(const StudioOptions &options, std::ostream &out, std::ostream &err) {
     if (options.port < 0 || options.port > 65535) throw SandboxError("--port takes 0 to 65535");
+    // From here on Ctrl-C and SIGTERM end the studio cleanly, also while it starts.
+    StopSignals signals;
     SceneSource source = readSceneSource(options.scene);
     const std::filesystem::path modulePath = resolveModulePath(options.module);
     std::optional<std::filesystem::path> saveTarget = options.save;
@@ -87,10 +89,10 @@ int studio(const StudioOptions &options, std::ostream &out, std::ostream &err) {
     if (!isLoopback(options.listen))
         err << "plix-sandbox: warning: the studio listens on " << options.listen
             << ", so other machines can reach it; anyone with the URL's token can edit and save the scene\n";
-    for (const std::string &note : session->scene().notes) err << "plix-sandbox: note: " << note << "\n";
-    err << "plix-sandbox: studio of " << session->scene().name << " at " << url << " (Ctrl-C stops it)" << std::endl;
+    const studio::StudioScene scene = moduleThread.call([&session] { return session->scene(); });
+    for (const std::string &note : scene.notes) err << "plix-sandbox: note: " << note << "\n";
+    err << "plix-sandbox: studio of " << scene.name << " at " << url << " (Ctrl-C stops it)" << std::endl;
 
-    StopSignals signals;
     std::atomic<bool> serverEnded = false;
     bool served = true;
     std::thread serving([&] {
