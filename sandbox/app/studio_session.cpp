@@ -4,6 +4,7 @@
 
 #include "host/service_abi.h"
 #include "files/atomic_file.h"
+#include "scene/scene_notes.h"
 #include "scene/scene_writer.h"
 
 namespace plix::sandbox {
@@ -34,12 +35,12 @@ studio::StudioScene StudioSession::scene() {
             path.positions.push_back(object.positionAt(effects_.timeOf(static_cast<int>(f)), scene.fps));
         out.emitters.push_back(std::move(path));
     }
-    out.notes = effects_.warnings();
+    for (const scene::SceneNote &note : scene::sceneNotes(scene, sceneDisplayName(source_))) out.notes.push_back(note.formatted());
     if (saveTarget_) out.saveTarget = saveTarget_->string();
     return out;
 }
 
-preview::FrameSparks StudioSession::frame(int frame) { return effects_.playFrame(frame); }
+geometry::FrameSparks StudioSession::frame(int frame) { return effects_.playFrame(frame); }
 
 void *StudioSession::panelOf(std::size_t effect) {
     void *&panel = panels_.at(effect);

@@ -23,7 +23,7 @@ public:
                   std::optional<std::filesystem::path> saveTarget);
 
     studio::StudioScene scene() override;
-    preview::FrameSparks frame(int frame) override;
+    geometry::FrameSparks frame(int frame) override;
     std::vector<standin::PanelControl> panel(std::size_t effect) override;
     bool enter(std::size_t effect, unsigned int id, const standin::PanelValue &value) override;
     std::string save() override;

@@ -33,7 +33,7 @@ void appendNumber(std::string &out, Number value) {
 } // namespace
 
 std::string frameBinary(const EncodedFrame &frame) {
-    const preview::FrameSparks &sparks = *frame.sparks;
+    const geometry::FrameSparks &sparks = *frame.sparks;
     std::size_t size = 32;
     for (const auto &effect : sparks) size += 8 + effect.size() * 16 + (effect.size() + 3) / 4 * 4;
     std::string out;
@@ -46,20 +46,20 @@ std::string frameBinary(const EncodedFrame &frame) {
     appendF64(out, frame.moduleMilliseconds);
     for (const auto &effect : sparks) {
         std::uint32_t inFlight = 0;
-        for (const preview::SparkSample &spark : effect) inFlight += spark.parked ? 0 : 1;
+        for (const geometry::SparkSample &spark : effect) inFlight += spark.parked ? 0 : 1;
         appendU32(out, static_cast<std::uint32_t>(effect.size()));
         appendU32(out, inFlight);
-        for (const preview::SparkSample &spark : effect)
-            for (double c : spark.position) appendF32(out, static_cast<float>(c));
-        for (const preview::SparkSample &spark : effect) appendF32(out, spark.age);
-        for (const preview::SparkSample &spark : effect) out.push_back(spark.parked ? 1 : 0);
+        for (const geometry::SparkSample &spark : effect)
+            for (double c : {spark.position.x, spark.position.y, spark.position.z}) appendF32(out, static_cast<float>(c));
+        for (const geometry::SparkSample &spark : effect) appendF32(out, spark.age);
+        for (const geometry::SparkSample &spark : effect) out.push_back(spark.parked ? 1 : 0);
         out.append((4 - effect.size() % 4) % 4, '\0');
     }
     return out;
 }
 
 std::string frameJson(const EncodedFrame &frame) {
-    const preview::FrameSparks &sparks = *frame.sparks;
+    const geometry::FrameSparks &sparks = *frame.sparks;
     std::string out = "{\"frame\":" + std::to_string(frame.frame) + ",\"time\":";
     appendNumber(out, frame.time);
     out += ",\"effects\":[";
@@ -69,9 +69,9 @@ std::string frameJson(const EncodedFrame &frame) {
         out += "\"object\":" + nlohmann::json(effect.object).dump() + ",\"effect\":" + std::to_string(effect.number) +
                ",\"sparks\":[";
         for (std::size_t i = 0; i < sparks[e].size(); ++i) {
-            const preview::SparkSample &spark = sparks[e][i];
+            const geometry::SparkSample &spark = sparks[e][i];
             out += i == 0 ? "[" : ",[";
-            for (double c : spark.position) {
+            for (double c : {spark.position.x, spark.position.y, spark.position.z}) {
                 appendNumber(out, c);
                 out += ',';
             }

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "preview/spark_sample.h"
+#include "plix/geometry.h"
 #include "studio/studio_model.h"
 
 namespace plix::studio {
@@ -30,7 +30,7 @@ struct EncodedFrame {
     int frame = 0;
     double time = 0.0;
     double moduleMilliseconds = 0.0;
-    const preview::FrameSparks *sparks = nullptr;
+    const geometry::FrameSparks *sparks = nullptr;
     const std::vector<StudioEffect> *effects = nullptr; // names for the JSON form
 };
 

@@ -58,7 +58,7 @@ std::optional<unsigned int> idFromText(const std::string &text) {
 nlohmann::json panelValueJson(const standin::PanelValue &value) {
     if (const auto *d = std::get_if<double>(&value)) return numberJson(*d);
     if (const auto *i = std::get_if<int>(&value)) return *i;
-    if (const auto *v = std::get_if<standin::Vec3>(&value))
+    if (const auto *v = std::get_if<geometry::Vec3>(&value))
         return nlohmann::json::array({numberJson(v->x), numberJson(v->y), numberJson(v->z)});
     return nullptr;
 }
@@ -87,7 +87,7 @@ std::optional<standin::PanelValue> panelValueFromJson(const nlohmann::json &valu
         expected = "three finite numbers, [x, y, z]";
         if (value.is_array() && value.size() == 3) {
             const auto x = finiteNumber(value[0]), y = finiteNumber(value[1]), z = finiteNumber(value[2]);
-            if (x && y && z) return standin::PanelValue(standin::Vec3{*x, *y, *z});
+            if (x && y && z) return standin::PanelValue(geometry::Vec3{*x, *y, *z});
         }
     } else {
         expected = "nothing: its data type '" + dataType + "' takes no value";

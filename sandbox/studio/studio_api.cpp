@@ -64,7 +64,7 @@ std::optional<json> jsonObject(const std::string &body, std::string &problem) {
     return parsed;
 }
 
-json pointJson(const preview::Point3 &p) { return json::array({p[0], p[1], p[2]}); }
+json pointJson(const geometry::Vec3 &p) { return json::array({p.x, p.y, p.z}); }
 
 } // namespace
 
@@ -142,7 +142,7 @@ ApiResponse StudioApi::sceneResponse() const {
     json emitters = json::array();
     for (const EmitterPath &emitter : scene.emitters) {
         json path = json::array();
-        for (const preview::Point3 &p : emitter.positions) path.push_back(pointJson(p));
+        for (const geometry::Vec3 &p : emitter.positions) path.push_back(pointJson(p));
         emitters.push_back({{"object", emitter.object}, {"path", path}});
     }
     return jsonResponse(200, {{"name", scene.name},
@@ -158,7 +158,7 @@ ApiResponse StudioApi::sceneResponse() const {
 ApiResponse StudioApi::frameResponse(int frame, const std::string &format) const {
     if (format != "binary" && format != "json") return errorResponse(400, "format is binary (the default) or json");
     struct Computed {
-        preview::FrameSparks sparks;
+        geometry::FrameSparks sparks;
         double milliseconds = 0.0;
     };
     const Computed computed = moduleThread_.call([this, frame] {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "plix/standin/panel_toolkit.h"
-#include "preview/spark_sample.h"
+#include "plix/geometry.h"
 
 namespace plix::studio {
 
@@ -24,7 +24,7 @@ struct StudioEffect {
 // the scene's range (first to last).
 struct EmitterPath {
     std::string object;
-    std::vector<preview::Point3> positions;
+    std::vector<geometry::Vec3> positions;
 };
 
 struct StudioScene {
@@ -44,7 +44,7 @@ public:
 
     virtual StudioScene scene() = 0;
     // Every effect's sparks at a frame, effects in scene order.
-    virtual preview::FrameSparks frame(int frame) = 0;
+    virtual geometry::FrameSparks frame(int frame) = 0;
     // The effect's panel: its controls in the module's order with the values
     // they show now. Throws std::out_of_range for an unknown effect.
     virtual std::vector<standin::PanelControl> panel(std::size_t effect) = 0;

@@ -38,7 +38,7 @@ public:
         return scene;
     }
 
-    preview::FrameSparks frame(int frame) override {
+    geometry::FrameSparks frame(int frame) override {
         note();
         const double f = frame;
         return {{{{f, 0.5, -1.0 / 3.0}, 0.1f, false}, {{-100, -100, 0}, 0.75f, true}, {{1e300, -0.0, 2.5}, 1.0f / 3.0f, false}},
@@ -51,7 +51,7 @@ public:
         return {{id4("vmin"), "v0 min", "float", "float", vmin},
                 {id4("spmn"), "Spread min", "iSlider", "integer", 0},
                 {id4("recy"), "Recycle?", "iBoolean", "integer", 1},
-                {id4("avoi"), "Avoid_Pos", "float3", "float3", standin::Vec3{-100, -100, 0}},
+                {id4("avoi"), "Avoid_Pos", "float3", "float3", geometry::Vec3{-100, -100, 0}},
                 {id4("lkag"), "LinkAge", "iBoolean", "integer", standin::PanelValue{}}};
     }
 

@@ -182,7 +182,7 @@ TEST_F(StudioApiTest, EntersAnEditThatFitsTheControlAndAnswersThePanel) {
     EXPECT_EQ(model.entries[0].value, standin::PanelValue(2.5));
     EXPECT_EQ(model.entries[1].value, standin::PanelValue(0));
     EXPECT_EQ(model.entries[2].value, standin::PanelValue(45));
-    EXPECT_EQ(model.entries[3].value, standin::PanelValue(standin::Vec3{1, -2, 3.5}));
+    EXPECT_EQ(model.entries[3].value, standin::PanelValue(geometry::Vec3{1, -2, 3.5}));
 }
 
 TEST_F(StudioApiTest, RefusesEditsThatDoNotFitWithoutEnteringThem) {

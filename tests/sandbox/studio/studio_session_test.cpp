@@ -139,7 +139,7 @@ TEST(StudioSession, EditsFromManyThreadsDrawWhatTheSameEditsDrawOnOneThread) {
     EXPECT_NE(edited["effects"][0]["sparks"], before["effects"][0]["sparks"]);
 
     // The same edits, one after another on one fresh thread, straight through the stand-in host.
-    preview::FrameSparks expected;
+    geometry::FrameSparks expected;
     onFreshThread([&] {
         sandbox::SceneEffects effects(sandbox::readSceneSource(std::nullopt).scene, PLIX_MODULE_PATH);
         void *panel = effects.buildPanel(0);
@@ -154,10 +154,10 @@ TEST(StudioSession, EditsFromManyThreadsDrawWhatTheSameEditsDrawOnOneThread) {
     const json &sparks = edited["effects"][0]["sparks"];
     ASSERT_EQ(sparks.size(), expected[0].size());
     for (std::size_t i = 0; i < sparks.size(); ++i) {
-        const preview::SparkSample &s = expected[0][i];
-        EXPECT_EQ(sparks[i][0], s.position[0]) << "spark " << i;
-        EXPECT_EQ(sparks[i][1], s.position[1]) << "spark " << i;
-        EXPECT_EQ(sparks[i][2], s.position[2]) << "spark " << i;
+        const geometry::SparkSample &s = expected[0][i];
+        EXPECT_EQ(sparks[i][0], s.position.x) << "spark " << i;
+        EXPECT_EQ(sparks[i][1], s.position.y) << "spark " << i;
+        EXPECT_EQ(sparks[i][2], s.position.z) << "spark " << i;
         EXPECT_EQ(sparks[i][4], s.parked ? 1 : 0) << "spark " << i;
         // A parked spark publishes the age of its last flight, which depends on the frames asked before.
         if (!s.parked) {
