@@ -75,8 +75,15 @@ std::string frameJson(const EncodedFrame &frame) {
                 appendNumber(out, c);
                 out += ',';
             }
-            appendNumber(out, spark.age);
-            out += spark.parked ? ",1]" : ",0]";
+            // As in the cache: the age a parked spark still publishes is left
+            // over from its last flight, so it depends on the frames asked
+            // before; it is given as 0.
+            if (spark.parked)
+                out += "0,1]";
+            else {
+                appendNumber(out, spark.age);
+                out += ",0]";
+            }
         }
         out += "]}";
     }

@@ -14,8 +14,8 @@
 //   "effect": K, "sparks": [[x, y, z, age, parked], ...]}, ...]}, numbers in
 //   the shortest text that reads back exactly (positions as the doubles the
 //   effect handed out, ages as the published floats), the same text as the
-//   particle cache's; an infinite or undefined number as the string "inf",
-//   "-inf" or "nan".
+//   particle cache's (a parked spark's age as 0, as the cache gives it); an
+//   infinite or undefined number as the string "inf", "-inf" or "nan".
 #pragma once
 
 #include <string>

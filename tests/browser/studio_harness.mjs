@@ -100,16 +100,24 @@ export async function playCacheFrame(frame, sceneArgs = []) {
   try {
     await new Promise((resolve, reject) =>
       execFile(sandbox(), ['play', ...sceneArgs, '--frames', `${frame}-${frame}`, '--out', out, '--cache', 'csv',
-                           '--preview', 'none', '--no-progress'], (error, stdout, stderr) =>
+                           '--keep-parked', '--preview', 'none', '--no-progress'], (error, stdout, stderr) =>
         (error ? reject(new Error(`play failed: ${stderr}`)) : resolve())));
-    const [header, ...rows] = fs.readFileSync(path.join(out, 'cache.csv'), 'utf8').trim().split('\n');
-    if (header !== 'frame,time,object,effect,spark,x,y,z,age,parked') throw new Error(`unexpected cache header ${header}`);
+    const csv = fs.readdirSync(out).find((name) => name.endsWith('.csv'));
+    if (!csv) throw new Error(`play wrote no CSV cache into ${out}: ${fs.readdirSync(out)}`);
+    const [header, ...rows] = fs.readFileSync(path.join(out, csv), 'utf8').trim().split('\n');
+    const names = header.split(',');
+    const column = (name) => {
+      const index = names.indexOf(name);
+      if (index < 0) throw new Error(`the cache has no column ${name}: ${header}`);
+      return index;
+    };
+    const [object, effect, ...values] = ['object', 'effect', 'x', 'y', 'z', 'age', 'parked'].map(column);
     const effects = new Map();
     for (const row of rows) {
       const f = row.split(',');
-      const key = `${f[2]}/${f[3]}`;
-      if (!effects.has(key)) effects.set(key, { object: f[2], effect: Number(f[3]), sparks: [] });
-      effects.get(key).sparks.push(f.slice(5).map(Number));
+      const key = `${f[object]}/${f[effect]}`;
+      if (!effects.has(key)) effects.set(key, { object: f[object], effect: Number(f[effect]), sparks: [] });
+      effects.get(key).sparks.push(values.map((c) => Number(f[c])));
     }
     return [...effects.values()];
   } finally {

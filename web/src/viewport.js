@@ -84,18 +84,29 @@ export class Viewport {
     gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, this.pixel);
   }
 
-  // Fits the camera to the sparks in flight and the emitters' paths.
+  // Fits the camera to the emitters' paths and the sparks in flight, leaving
+  // out the farthest hundredth of the sparks on each axis (a few strays would
+  // otherwise shrink the rest to a speck).
   frameAll() {
     const box = new THREE.Box3();
     const p = new THREE.Vector3();
     for (const emitter of this.scene.emitters) for (const [x, y, z] of emitter.path) box.expandByPoint(p.set(x, y, z));
+    const axes = [[], [], []];
     for (const effect of this.lastFrame?.effects ?? []) {
       const { positions, parked, count } = effect;
-      for (let i = 0; i < count; ++i) {
+      const stride = Math.max(1, Math.floor(count / 20000)); // a sample is enough for the bounds
+      for (let i = 0; i < count; i += stride) {
         if (parked[i]) continue;
-        p.set(positions[3 * i], positions[3 * i + 1], positions[3 * i + 2]);
-        if (Number.isFinite(p.x) && Number.isFinite(p.y) && Number.isFinite(p.z)) box.expandByPoint(p);
+        const c = [positions[3 * i], positions[3 * i + 1], positions[3 * i + 2]];
+        if (c.every(Number.isFinite)) c.forEach((v, a) => axes[a].push(v));
       }
+    }
+    if (axes[0].length > 0) {
+      const [low, high] = [0, 1].map((end) => axes.map((values) => {
+        values.sort((a, b) => a - b);
+        return values[Math.round((end ? 0.99 : 0.01) * (values.length - 1))];
+      }));
+      box.expandByPoint(p.set(...low)).expandByPoint(p.set(...high));
     }
     if (box.isEmpty()) box.set(new THREE.Vector3(-1, -1, -1), new THREE.Vector3(1, 1, 1));
     const centre = box.getCenter(new THREE.Vector3());

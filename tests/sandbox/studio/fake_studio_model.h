@@ -41,8 +41,9 @@ public:
     geometry::FrameSparks frame(int frame) override {
         note();
         const double f = frame;
-        return {{{{f, 0.5, -1.0 / 3.0}, 0.1f, false}, {{-100, -100, 0}, 0.75f, true}, {{1e300, -0.0, 2.5}, 1.0f / 3.0f, false}},
-                {{{f * 2, 1, 2}, 0.0f, false}, {{3, 4, 5}, 0.5f, false}}};
+        return {{{{f, 0.5, -1.0 / 3.0}, {}, 0.1f, false}, {{-100, -100, 0}, {}, 0.75f, true},
+                 {{1e300, -0.0, 2.5}, {}, 1.0f / 3.0f, false}},
+                {{{f * 2, 1, 2}, {}, 0.0f, false}, {{3, 4, 5}, {}, 0.5f, false}}};
     }
 
     std::vector<standin::PanelControl> panel(std::size_t effect) override {

@@ -106,7 +106,7 @@ TEST_F(StudioApiTest, AnswersAFrameAsJsonWithExactNumbers) {
     EXPECT_EQ(response.contentType, "application/json");
     EXPECT_EQ(response.body,
               R"({"frame":-7,"time":-0.28,"effects":[)"
-              R"({"object":"Left","effect":1,"sparks":[[-7,0.5,-0.3333333333333333,0.1,0],[-100,-100,0,0.75,1],[1e+300,-0,2.5,0.33333334,0]]},)"
+              R"({"object":"Left","effect":1,"sparks":[[-7,0.5,-0.3333333333333333,0.1,0],[-100,-100,0,0,1],[1e+300,-0,2.5,0.33333334,0]]},)"
               R"({"object":"Right \"quoted\"","effect":2,"sparks":[[-14,1,2,0,0],[3,4,5,0.5,0]]}]})");
     EXPECT_TRUE(json::accept(response.body));
 }
