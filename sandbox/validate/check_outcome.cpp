@@ -62,6 +62,9 @@ CheckOutcome judgeEnd(const std::string &name, const platform::ChildResult &chil
     case platform::ChildOutcome::Crashed:
         outcome.message = withWords(platform::crashText(child.crashCode), child.err);
         return outcome;
+    case platform::ChildOutcome::Interrupted:
+        outcome.message = "interrupted: this program was asked to stop";
+        return outcome;
     case platform::ChildOutcome::Exited: break;
     }
     const bool marked = resultLine(resultText, verdict, message);

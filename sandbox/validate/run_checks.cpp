@@ -86,6 +86,7 @@ std::vector<CheckOutcome> runChecks(const RunSettings &settings,
             {childCommandName, name, settings.modulePath, "--seed", std::to_string(settings.seed), "--result",
              resultFile.string()},
             options);
+        if (child.outcome == platform::ChildOutcome::Interrupted) throw ChecksInterrupted{child.interruptSignal};
         CheckOutcome outcome = judgeChild(name, child, takeFile(resultFile), settings.timeoutSeconds);
         outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (outcome.moduleDidNotLoad) unloadedIn = name;

@@ -19,9 +19,16 @@ struct RunSettings {
     std::vector<std::string> checks; // names, in run order
 };
 
+// This program was asked to stop (SIGINT, SIGTERM, SIGHUP) while a check ran:
+// the check is stopped and the temporary files removed; the caller ends the
+// program with the signal.
+struct ChecksInterrupted {
+    int signal;
+};
+
 // Runs every check in its own child; `onResult` hears each outcome as it comes.
 // Once a check finds that the module file does not load, the rest are
-// skipped. Throws std::runtime_error when there is no temporary folder to
+// skipped. Throws ChecksInterrupted when interrupted, std::runtime_error when there is no temporary folder to
 // take the children's results.
 std::vector<CheckOutcome> runChecks(const RunSettings &settings,
                                     const std::function<void(const CheckOutcome &)> &onResult);

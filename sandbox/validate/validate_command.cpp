@@ -1,6 +1,7 @@
 #include "validate_command.h"
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -115,6 +116,12 @@ void runValidate(ValidateOptions &options) {
         });
     } catch (const std::runtime_error &error) {
         stop(error.what(), 1);
+    } catch (const ChecksInterrupted &interrupted) {
+        // The check and its processes are stopped, its files removed: end as the signal asked.
+        std::cout << std::flush;
+        std::signal(interrupted.signal, SIG_DFL);
+        std::raise(interrupted.signal);
+        stop("interrupted", 128 + interrupted.signal);
     }
     std::cout << closingLine(outcomes) << '\n' << std::flush;
 

@@ -3,12 +3,16 @@
 // breaks, and only those.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -298,6 +302,54 @@ INSTANTIATE_TEST_SUITE_P(Modules, ValidateLeftovers, testing::ValuesIn(leftoverC
                                  if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                              return name;
                          });
+
+// /proc/ID/stat field `field` (4: parent, 5: process group), or -1.
+long statField(long id, int field) {
+    std::ifstream stat("/proc/" + std::to_string(id) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) return -1;
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    std::string value;
+    for (int k = 3; k <= field && rest >> value; ++k) {
+    }
+    return std::stol(value);
+}
+
+// A terminal's Ctrl-C reaches validate but not the check's own group: validate
+// stops the check with its processes, removes its files and ends as the signal asks.
+TEST(ValidateCommand, AStopRequestEndsTheRunningCheckToo) {
+    const fs::path folder = fs::path(testing::TempDir()) / "interrupted";
+    fs::remove_all(folder);
+    fs::create_directories(folder / "tmp");
+    const fs::path pidFile = folder / "pids";
+    plix::platform::ChildResult run;
+    std::thread validate([&] {
+        plix::platform::ChildOptions options;
+        options.timeout = std::chrono::minutes(2);
+        options.extraEnvironment = {{"TMPDIR", (folder / "tmp").string()},
+                                    {"PLIX_FIXTURE_PID_FILE", pidFile.string()},
+                                    {"PLIX_FIXTURE_HANG", "1"}};
+        run = plix::platform::runChild(PLIX_SANDBOX_PROGRAM,
+                                       {"validate", fixture("forked_sleeper"), "--only", "describe"}, options);
+    });
+    long sleeper = 0;
+    for (int i = 0; i < 3000 && sleeper == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ifstream(pidFile) >> sleeper;
+    }
+    ASSERT_NE(sleeper, 0) << "the check never started";
+    const long check = statField(sleeper, 5), validatePid = statField(check, 4);
+    ASSERT_GT(validatePid, 1);
+    kill(static_cast<pid_t>(validatePid), SIGTERM);
+    validate.join();
+    EXPECT_EQ(run.outcome, plix::platform::ChildOutcome::Crashed) << run.out << run.err;
+    EXPECT_EQ(run.crashCode, SIGTERM);
+    for (long id : {sleeper, check}) {
+        for (int i = 0; i < 200 && processRuns(id); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_FALSE(processRuns(id)) << "process " << id << " still runs";
+    }
+    EXPECT_TRUE(fs::is_empty(folder / "tmp")) << "validate left files in TMPDIR";
+}
 
 TEST(ValidateCommand, ListsEveryCheck) {
     const plix::platform::ChildResult list = plix::platform::runChild(PLIX_SANDBOX_PROGRAM, {"validate", "--list"});

@@ -20,6 +20,8 @@ enum class ChildOutcome {
     Crashed,     // killed by a signal / ended by an unhandled exception: see crashCode
     TimedOut,    // still running at the deadline; it and its group were killed
     StartFailed, // could not be started at all: see startError
+    Interrupted, // this process got SIGINT, SIGTERM or SIGHUP meanwhile (POSIX): the
+                 // child and its group were killed; see interruptSignal
 };
 
 struct ChildOptions {
@@ -40,6 +42,7 @@ struct ChildResult {
     std::string out;   // everything the child wrote to stdout (up to the cap)
     std::string err;   // everything the child wrote to stderr (up to the cap)
     std::string startError; // StartFailed only
+    int interruptSignal = 0; // Interrupted only: to raise again once the caller has cleaned up
     bool outputTruncated = false;
     // Processes the child started were still running after it ended (they
     // have been killed). Only a process that left the group escapes this.
@@ -48,7 +51,10 @@ struct ChildResult {
 
 // Starts `executable` with `arguments` (not including the program name),
 // stdin empty, stdout and stderr captured; waits for it to end or time out.
-// Blocks the calling thread. Never throws for a failure of the child.
+// Blocks the calling thread. Never throws for a failure of the child. On POSIX
+// the child's group does not get the terminal's Ctrl-C, so while it runs
+// SIGINT, SIGTERM and SIGHUP are caught here: they kill the group and end the
+// wait as Interrupted, with the earlier handlers back in place.
 ChildResult runChild(const std::filesystem::path &executable,
                      const std::vector<std::string> &arguments,
                      const ChildOptions &options = {});
