@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include <nlohmann/json.hpp>
 
@@ -17,7 +18,6 @@ void appendLittleEndian(std::string &out, Unsigned bits) {
     for (std::size_t i = 0; i < sizeof(Unsigned); ++i) out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
 }
 void appendU32(std::string &out, std::uint32_t value) { appendLittleEndian(out, value); }
-void appendF32(std::string &out, float value) { appendLittleEndian(out, std::bit_cast<std::uint32_t>(value)); }
 void appendF64(std::string &out, double value) { appendLittleEndian(out, std::bit_cast<std::uint64_t>(value)); }
 
 template <class Number>
@@ -33,6 +33,7 @@ void appendNumber(std::string &out, Number value) {
 } // namespace
 
 std::string frameBinary(const EncodedFrame &frame) {
+    static_assert(std::endian::native == std::endian::little, "the arrays are copied as they lie in memory");
     const geometry::FrameSparks &sparks = *frame.sparks;
     std::size_t size = 32;
     for (const auto &effect : sparks) size += 8 + effect.size() * 16 + (effect.size() + 3) / 4 * 4;
@@ -45,15 +46,25 @@ std::string frameBinary(const EncodedFrame &frame) {
     appendF64(out, frame.time);
     appendF64(out, frame.moduleMilliseconds);
     for (const auto &effect : sparks) {
+        const std::size_t n = effect.size();
         std::uint32_t inFlight = 0;
         for (const geometry::SparkSample &spark : effect) inFlight += spark.parked ? 0 : 1;
-        appendU32(out, static_cast<std::uint32_t>(effect.size()));
+        appendU32(out, static_cast<std::uint32_t>(n));
         appendU32(out, inFlight);
-        for (const geometry::SparkSample &spark : effect)
-            for (double c : {spark.position.x, spark.position.y, spark.position.z}) appendF32(out, static_cast<float>(c));
-        for (const geometry::SparkSample &spark : effect) appendF32(out, spark.age);
-        for (const geometry::SparkSample &spark : effect) out.push_back(spark.parked ? 1 : 0);
-        out.append((4 - effect.size() % 4) % 4, '\0');
+        // The three arrays in one go: 12 + 4 bytes a spark, then the flags padded to 4 bytes.
+        std::size_t at = out.size();
+        out.resize(at + n * 16 + (n + 3) / 4 * 4, '\0');
+        char *positions = out.data() + at;
+        char *ages = positions + n * 12;
+        char *parked = ages + n * 4;
+        for (std::size_t i = 0; i < n; ++i) {
+            const geometry::SparkSample &spark = effect[i];
+            const float xyz[3] = {static_cast<float>(spark.position.x), static_cast<float>(spark.position.y),
+                                  static_cast<float>(spark.position.z)};
+            std::memcpy(positions + i * 12, xyz, 12);
+            std::memcpy(ages + i * 4, &spark.age, 4);
+            parked[i] = spark.parked ? 1 : 0;
+        }
     }
     return out;
 }

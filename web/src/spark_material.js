@@ -2,9 +2,12 @@
 // ramp (white-hot, yellow, orange, ember red); parked sparks are not drawn.
 import * as THREE from 'three';
 
+// The age a parked spark is given to the shader: far below any age a spark
+// in flight has.
+export const parkedAge = -1e30;
+
 const vertexShader = /* glsl */ `
-  attribute float age;
-  attribute float parked;
+  attribute float age; // normalised age; below -1e29: parked
   uniform float pointSize;
   varying vec3 sparkColour;
 
@@ -21,7 +24,7 @@ const vertexShader = /* glsl */ `
   }
 
   void main() {
-    if (parked > 0.5) {
+    if (age < -1.0e29) {
       gl_Position = vec4(2.0, 2.0, 2.0, 1.0); // outside the view: clipped
       gl_PointSize = 0.0;
       return;

@@ -3,7 +3,7 @@
 // a camera to orbit, pan and zoom. Draws on demand, not in a loop.
 import * as THREE from 'three';
 import { OrbitControls } from 'three/addons/controls/OrbitControls.js';
-import { sparkMaterial } from './spark_material.js';
+import { parkedAge, sparkMaterial } from './spark_material.js';
 
 export class Viewport {
   constructor(canvas, scene) {
@@ -58,11 +58,24 @@ export class Viewport {
     decoded.effects.forEach((effect, e) => {
       const points = this.sparks[e];
       if (!points) return;
-      points.geometry.dispose(); // frees the last frame's buffers
+      // A parked spark goes to the shader as an age it never has: one
+      // attribute fewer to upload and for the GPU to convert.
+      const ages = effect.ages; // this frame's own copy: changed in place
+      for (let i = 0; i < effect.count; ++i) if (effect.parked[i]) ages[i] = parkedAge;
+      const position = points.geometry.getAttribute('position');
+      if (position?.count === effect.count) { // same spark count: refill the buffers in place
+        position.array.set(effect.positions);
+        position.needsUpdate = true;
+        const age = points.geometry.getAttribute('age');
+        age.array.set(ages);
+        age.needsUpdate = true;
+        return;
+      }
+      points.geometry.dispose(); // frees the buffers of another count
       const geometry = new THREE.BufferGeometry();
-      geometry.setAttribute('position', new THREE.BufferAttribute(effect.positions, 3));
-      geometry.setAttribute('age', new THREE.BufferAttribute(effect.ages, 1));
-      geometry.setAttribute('parked', new THREE.BufferAttribute(effect.parked, 1));
+      geometry.setAttribute('position',
+        new THREE.BufferAttribute(new Float32Array(effect.positions), 3).setUsage(THREE.DynamicDrawUsage));
+      geometry.setAttribute('age', new THREE.BufferAttribute(new Float32Array(ages), 1).setUsage(THREE.DynamicDrawUsage));
       points.geometry = geometry;
     });
     const index = Math.min(Math.max(decoded.frame - this.scene.firstFrame, 0), this.scene.lastFrame - this.scene.firstFrame);
