@@ -158,7 +158,7 @@ std::vector<Mistake> mistakes() {
         {"panel without scene", nothing, {"panel"}, 2, {"SCENE"}, {}},
         {"binary --set value", scene(oneObject), {"panel", "s.scene", "--set", "vmin=\x07\xfe"}, 1,
          {"got '\\x07\\xFE'"}, {}},
-        {"output folder is a file", [](const Inputs &in) { in.write("out", "a file"); }, play({}), 1, {"'out'"}, {}},
+        {"output folder is a file", [](const Inputs &in) { in.write("out", "a file"); }, play({}), 1, {"the output folder out"}, {}},
     };
 }
 
