@@ -37,6 +37,13 @@ StudioServer::StudioServer() : impl_(std::make_unique<Impl>()) {
     server.set_keep_alive_timeout(1);
     server.set_read_timeout(5);
     server.set_tcp_nodelay(true);
+    // The library's default shares the port (SO_REUSEPORT): a second studio
+    // on the same port would then take half of the first one's requests.
+    // Reusing the address only lets a restart bind while old connections wait.
+    server.set_socket_options([](socket_t socket) {
+        const int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
 }
 
 StudioServer::~StudioServer() = default;
