@@ -150,7 +150,9 @@ TEST(ChildProcess, ProcessesTheChildLeavesBehindAreKilledAndReported) {
     const ChildResult ends = runSelf({"leave-sleeper"});
     ASSERT_EQ(ends.outcome, ChildOutcome::Exited) << ends.err;
     EXPECT_EQ(ends.exitCode, 0);
+#ifndef _WIN32
     EXPECT_TRUE(ends.leftProcesses);
+#endif
     const unsigned long sleeper = std::stoul(ends.out);
     EXPECT_TRUE(processGoesAway(sleeper)) << "process " << sleeper << " still runs";
 

@@ -46,6 +46,7 @@ struct ChildResult {
     bool outputTruncated = false;
     // Processes the child started were still running after it ended (they
     // have been killed). Only a process that left the group escapes this.
+    // POSIX only: on Windows they are killed with the job but not reported.
     bool leftProcesses = false;
 };
 
