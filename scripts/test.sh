@@ -23,5 +23,6 @@ bash fuzz/run.sh "${PLIX_FUZZ_SECONDS:-60}"
 
 if [[ "${PLIX_WINDOWS:-1}" == 1 ]]; then
   echo "== windows cross-build under wine"
-  bash cmake/windows-ci.sh
+  # The normal build above is the Linux side of the comparison.
+  PLIX_WINREF_BUILD=${PLIX_WINREF_BUILD:-build-test} bash cmake/windows-ci.sh
 fi
