@@ -7,8 +7,14 @@
 
 namespace {
 
-// Each thread starts its own sequence at 1 the first time it draws.
+// Each thread starts its own sequence at 1 the first time it draws. The
+// validator's test module with one state for the whole process (the fault the
+// threads check must find) is built with PLIX_GENERATOR_SHARED_BY_ALL_THREADS.
+#ifdef PLIX_GENERATOR_SHARED_BY_ALL_THREADS
+uint32_t randomState = 1;
+#else
 thread_local uint32_t randomState = 1;
+#endif
 
 // 3.1415 / 180: the effect's own degrees-to-radians factor.
 constexpr double degreesToRadians = 0.01745277777777778;

@@ -10,9 +10,9 @@
 #include "app/panel_command.h"
 #include "app/play_command.h"
 #include "app/studio_command.h"
+#include "app/validate_command.h"
 #include "plix/platform/build_info.h"
-
-#include "validate/validate_command.h"
+#include "run_checks.h"
 
 namespace plix::sandbox {
 namespace {
@@ -159,6 +159,48 @@ void addStudioCommand(CLI::App &app, StudioArguments &args, int &result) {
     });
 }
 
+void addValidateCommand(CLI::App &app, ValidateOptions &options, int &result) {
+    CLI::App *validate = app.add_subcommand(
+        "validate", "Check a module file as the host uses it; every check runs in a child process of its own");
+    validate->add_option("MODULE", options.module, "Module file to check (default: plix6.p beside this program)");
+    validate->add_option_function<std::string>(
+        "--seed",
+        [&options](const std::string &seed) {
+            options.seed = seed;
+            options.seedGiven = true;
+        },
+        "Seed of the randomised checks, 0 to 18446744073709551615; the same seed replays them exactly "
+        "(default: a new one, printed)");
+    validate->add_option("--only", options.only, "Run only these checks: NAME[,NAME...] as --list shows them")
+        ->delimiter(',')
+        ->allow_extra_args(false);
+    validate->add_option("--exclude", options.exclude, "Leave these checks out: NAME[,NAME...]")
+        ->delimiter(',')
+        ->allow_extra_args(false);
+    validate->add_option("--json", options.json, "Also write a machine-readable report to this file");
+    validate->add_option("--timeout", options.timeout,
+                         "Seconds a check may run before it is stopped with every process it started, above 0 and "
+                         "at most 86400")
+        ->capture_default_str();
+    validate->add_flag("--list", options.list, "List the checks and exit");
+    validate->footer("Prints one line per check (pass, fail, crash, timeout or skipped, with the reason) and\n"
+                     "closes with 'N passed, N failed'. A module file that does not load stops the run: the\n"
+                     "checks after the one that found it are skipped. Exit code: 0 when every check passed,\n"
+                     "1 when any did not, 2 for a usage error.");
+    validate->callback([&options, &result] { result = runValidate(options, std::cout, std::cerr); });
+}
+
+// Hidden: only validate starts it, once per check, in a child process.
+void addCheckChildCommand(CLI::App &app, CheckChildOptions &options, int &result) {
+    CLI::App *check = app.add_subcommand(validate::childCommandName, "Runs one validator check (used by validate)");
+    check->group("");
+    check->add_option("CHECK", options.check)->required();
+    check->add_option("MODULE", options.module)->required();
+    check->add_option("--seed", options.seed)->required();
+    check->add_option("--result", options.result)->required();
+    check->callback([&options, &result] { result = runCheckChild(options); });
+}
+
 } // namespace
 
 int runSandbox(int argc, char **argv) {
@@ -173,15 +215,14 @@ int runSandbox(int argc, char **argv) {
     addPanelCommand(app, panel, panelScene, result);
     StudioArguments studio;
     if (studioAvailable()) addStudioCommand(app, studio, result);
-    addValidateCommand(app);
+    ValidateOptions validate;
+    addValidateCommand(app, validate, result);
+    CheckChildOptions checkChild;
+    addCheckChildCommand(app, checkChild, result);
     try {
         app.parse(argc, argv);
-    } catch (const CLI::RuntimeError &error) { // a command's own exit code
-        return app.exit(error);
     } catch (const CLI::ParseError &error) { // help and version (0), or a wrong command line (2)
         return app.exit(error) == 0 ? 0 : 2;
-    } catch (const CLI::Error &error) { // a command's own exit code (validate)
-        return app.exit(error);
     }
     return result;
 }
