@@ -188,11 +188,12 @@ int play(const PlayOptions &options, std::ostream &out, std::ostream &err) {
     const bool measureVelocity = options.cache != cache::CacheFormat::none;
 
     ProgressBar progress(err, range.count(), "frames", options.progress.value_or(platform::standardErrorIsTerminal()));
+    geometry::FrameSparks sparks; // its memory serves every frame
     for (long long f = range.first; f <= range.last; ++f) {
         stopIfInterrupted();
         const int frame = static_cast<int>(f);
         const auto before = Clock::now();
-        const geometry::FrameSparks sparks = effects.playFrame(frame, measureVelocity);
+        effects.playFrame(frame, sparks, measureVelocity);
         PlayedFrame played{frame, effects.timeOf(frame), 0, 0,
                            std::chrono::duration<double>(Clock::now() - before).count()};
         for (const auto &effect : sparks)

@@ -3,6 +3,10 @@
 #include "app/sandbox_error.h"
 #include "host/service_abi.h"
 
+#include <bit>
+#include <cstdint>
+#include <memory>
+
 namespace plix::sandbox {
 namespace {
 
@@ -47,6 +51,14 @@ geometry::Vec3 derivativeAtFirst(double t0, const geometry::Vec3 &p0, double t1,
             c1 * (p1.z - p0.z) + c2 * (p2.z - p0.z)};
 }
 
+// The axes an object had at one time (the same bits): the host calls an
+// object's motion functions under its lock, one call at a time.
+struct AxesAtTime {
+    bool known = false;
+    std::uint64_t timeBits = 0;
+    geometry::Axes axes{};
+};
+
 std::string joinLines(const std::vector<std::string> &lines) {
     std::string text;
     for (const std::string &line : lines) text += line + "\n";
@@ -75,7 +87,12 @@ SceneEffects::SceneEffects(const scene::Scene &scene, const std::string &moduleP
         const double fps = scene_.fps;
         host_->addObject({item, object.pointCount,
                           [&object, fps](double t) { return object.positionAt(t, fps); },
-                          [&object, fps](double t) { return object.axesAt(t, fps); }});
+                          [&object, fps, last = std::make_shared<AxesAtTime>()](double t) {
+                              // The module asks for the three axes at one time in a row.
+                              const auto bits = std::bit_cast<std::uint64_t>(t);
+                              if (!last->known || last->timeBits != bits) *last = {true, bits, object.axesAt(t, fps)};
+                              return last->axes;
+                          }});
         for (std::size_t b = 0; b < object.effects.size(); ++b) {
             const scene::EffectBlock &block = object.effects[b];
             const std::size_t systemsBefore = host_->particles().systemCount();
@@ -116,32 +133,38 @@ SceneEffects::~SceneEffects() {
 }
 
 geometry::FrameSparks SceneEffects::playFrame(int frame, bool measureVelocity) {
-    geometry::FrameSparks frameSparks(effects_.size());
+    geometry::FrameSparks frameSparks;
+    playFrame(frame, frameSparks, measureVelocity);
+    return frameSparks;
+}
+
+void SceneEffects::playFrame(int frame, geometry::FrameSparks &frameSparks, bool measureVelocity) {
+    frameSparks.resize(effects_.size());
     const double time = timeOf(frame);
     const double time1 = time + velocityProbeStep, time2 = time1 + velocityProbeStep;
     for (std::size_t e = 0; e < effects_.size(); ++e) {
         const Effect &effect = effects_[e];
-        std::vector<geometry::Vec3> later1, later2;
         if (measureVelocity) { // before the frame's own call, which the outputs then see as if alone
             handler_->newTime(effect.instance, frame, time1);
-            later1 = handler_->evaluateAll(effect.instance, effect.pointCount);
+            handler_->evaluateAll(effect.instance, effect.pointCount, later1_);
             handler_->newTime(effect.instance, frame, time2);
-            later2 = handler_->evaluateAll(effect.instance, effect.pointCount);
+            handler_->evaluateAll(effect.instance, effect.pointCount, later2_);
         }
         handler_->newTime(effect.instance, frame, time);
-        const std::vector<geometry::Vec3> positions = handler_->evaluateAll(effect.instance, effect.pointCount);
+        handler_->evaluateAll(effect.instance, effect.pointCount, positions_);
         const standin::ParticleSystemState *system = host_->particles().find(effect.particleSystem);
         std::vector<geometry::SparkSample> &sparks = frameSparks[e];
-        sparks.resize(positions.size());
-        for (std::size_t i = 0; i < positions.size(); ++i) {
-            sparks[i].position = positions[i];
-            sparks[i].parked = positions[i] == effect.parking;
-            if (system != nullptr && i < system->ages.size()) sparks[i].age = system->ages[i];
-            if (measureVelocity && !sparks[i].parked)
-                sparks[i].velocity = derivativeAtFirst(time, positions[i], time1, later1[i], time2, later2[i]);
+        sparks.resize(positions_.size());
+        for (std::size_t i = 0; i < positions_.size(); ++i) {
+            geometry::SparkSample &spark = sparks[i];
+            spark.position = positions_[i];
+            spark.parked = positions_[i] == effect.parking;
+            spark.age = system != nullptr && i < system->ages.size() ? system->ages[i] : 0.0f;
+            spark.velocity = measureVelocity && !spark.parked
+                                 ? derivativeAtFirst(time, positions_[i], time1, later1_[i], time2, later2_[i])
+                                 : geometry::Vec3{};
         }
     }
-    return frameSparks;
 }
 
 std::vector<geometry::Vec3> SceneEffects::emitterPositions(int frame) const {

@@ -42,6 +42,8 @@ public:
     // With `measureVelocity`, also each spark's velocity, through the
     // module's entries alone (see velocityProbeStep in scene_effects.cpp).
     geometry::FrameSparks playFrame(int frame, bool measureVelocity = false);
+    // The same into `sparks`, whose memory is kept from frame to frame.
+    void playFrame(int frame, geometry::FrameSparks &sparks, bool measureVelocity = false);
     double timeOf(int frame) const { return frame / scene_.fps; }
 
     // Positions of the objects that carry effects, at a frame.
@@ -66,6 +68,9 @@ private:
     std::unique_ptr<standin::HandlerServer> handler_;
     std::unique_ptr<standin::InterfaceServer> interface_;
     std::vector<Effect> effects_;
+    // What evaluate handed out, kept from frame to frame: at the frame's time
+    // and at the two later probe times.
+    std::vector<geometry::Vec3> positions_, later1_, later2_;
 };
 
 } // namespace plix::sandbox

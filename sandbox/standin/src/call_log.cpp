@@ -16,8 +16,7 @@ void CallLog::clear() {
 }
 
 void CallLog::add(HostCall call) {
-    ++counts_[static_cast<std::size_t>(call.kind)];
-    if (call.rejected) ++rejected_;
+    tally(call.kind, call.rejected);
     if (recording_) calls_.push_back(std::move(call));
 }
 

@@ -1,5 +1,7 @@
 #include "plix/standin/effect_servers.h"
 
+#include <algorithm>
+
 namespace plix::standin {
 namespace {
 
@@ -92,8 +94,14 @@ geometry::Vec3 HandlerServer::evaluate(void *instance, geometry::Vec3 oldPos) {
 
 std::vector<geometry::Vec3> HandlerServer::evaluateAll(void *instance, int calls) {
     std::vector<geometry::Vec3> positions;
-    for (int i = 0; i < calls; ++i) positions.push_back(evaluate(instance));
+    evaluateAll(instance, calls, positions);
     return positions;
+}
+
+void HandlerServer::evaluateAll(void *instance, int calls, std::vector<geometry::Vec3> &positions) {
+    positions.clear();
+    positions.reserve(static_cast<std::size_t>(std::max(calls, 0)));
+    for (int i = 0; i < calls; ++i) positions.push_back(evaluate(instance));
 }
 
 unsigned int HandlerServer::flags(void *instance) {

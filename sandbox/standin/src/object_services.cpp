@@ -36,21 +36,24 @@ bool parameter(const HostObject &object, int code, double time, geometry::Vec3 &
 void itemParam(void *item, int code, double time, double out[3]) noexcept {
     StandinHost *host = StandinHost::active();
     geometry::Vec3 value;
-    bool known = false;
     if (host) {
         auto guard = host->lock();
         const HostObject *object = host->object(item);
-        known = object && out && parameter(*object, code, time, value);
-        HostCall call;
-        call.kind = CallKind::ItemParam;
-        call.service = Service::ItemInfo;
-        call.slot = PLIX_ITEM_PARAM;
-        call.item = item;
-        call.code = code;
-        call.time = time;
-        call.values = {value.x, value.y, value.z};
-        call.rejected = !known;
-        host->calls().add(std::move(call));
+        const bool known = object && out && parameter(*object, code, time, value);
+        if (host->calls().recording()) {
+            HostCall call;
+            call.kind = CallKind::ItemParam;
+            call.service = Service::ItemInfo;
+            call.slot = PLIX_ITEM_PARAM;
+            call.item = item;
+            call.code = code;
+            call.time = time;
+            call.values = {value.x, value.y, value.z};
+            call.rejected = !known;
+            host->calls().add(std::move(call));
+        } else { // millions of calls a frame: nothing built for the record
+            host->calls().tally(CallKind::ItemParam, !known);
+        }
     }
     if (!out) return;
     out[0] = value.x;

@@ -81,6 +81,11 @@ void setParticle(void *buffer, int index, const void *data) noexcept {
     StandinHost *host = StandinHost::active();
     if (!host) return;
     auto guard = host->lock();
+    if (!host->calls().recording()) { // millions of calls a frame: nothing built for the record
+        int flag = 0;
+        host->calls().tally(CallKind::ParticleSet, !host->particles().set(buffer, index, data, flag));
+        return;
+    }
     HostCall call = particleCall(CallKind::ParticleSet, PLIX_PARTICLE_SET);
     call.buffer = buffer;
     call.index = index;

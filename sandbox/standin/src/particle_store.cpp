@@ -84,9 +84,13 @@ void *ParticleStore::buffer(void *system, int flag) {
 }
 
 bool ParticleStore::set(void *buffer, int index, const void *data, int &flag) {
-    const auto found = bufferByHandle_.find(buffer);
-    if (found == bufferByHandle_.end()) return false;
-    const BufferTag &tag = *found->second;
+    if (buffer == nullptr || buffer != lastBuffer_) {
+        const auto found = bufferByHandle_.find(buffer);
+        if (found == bufferByHandle_.end()) return false;
+        lastBuffer_ = buffer;
+        lastTag_ = found->second;
+    }
+    const BufferTag &tag = *lastTag_;
     flag = tag.flag;
     ParticleSystemState &state = *tag.system;
     if (!data || index < 0 || index >= state.count) return false;
@@ -125,6 +129,8 @@ std::vector<const ParticleSystemState *> ParticleStore::systems() const {
 
 void ParticleStore::clear() {
     bufferByHandle_.clear();
+    lastBuffer_ = nullptr;
+    lastTag_ = nullptr;
     buffersOfSystem_.clear();
     systemByHandle_.clear();
     buffers_.clear();

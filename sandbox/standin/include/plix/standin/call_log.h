@@ -75,6 +75,11 @@ public:
 
     // Adds a call (the host's service entries use this).
     void add(HostCall call);
+    // Counts a call that is not recorded: what add does while recording is off.
+    void tally(CallKind kind, bool rejected) {
+        ++counts_[static_cast<std::size_t>(kind)];
+        if (rejected) ++rejected_;
+    }
 
 private:
     bool recording_ = true;

@@ -54,6 +54,8 @@ public:
     geometry::Vec3 evaluate(void *instance, geometry::Vec3 oldPos = {});
     // `calls` evaluate calls in a row (as the host does for each point).
     std::vector<geometry::Vec3> evaluateAll(void *instance, int calls);
+    // The same into `positions`, whose memory is kept from call to call.
+    void evaluateAll(void *instance, int calls, std::vector<geometry::Vec3> &positions);
     unsigned int flags(void *instance);
 
 private:

@@ -64,6 +64,9 @@ private:
     std::vector<std::unique_ptr<BufferTag>> buffers_;
     std::unordered_map<const void *, ParticleSystemState *> systemByHandle_;
     std::unordered_map<const void *, BufferTag *> bufferByHandle_;
+    // The buffer of the last set: the module sets one buffer's particles in a row.
+    const void *lastBuffer_ = nullptr;
+    BufferTag *lastTag_ = nullptr;
     // Each system's buffers (at most one per flag), so that handing out a
     // buffer takes the same time however many systems there are.
     std::unordered_map<const ParticleSystemState *, std::vector<BufferTag *>> buffersOfSystem_;
