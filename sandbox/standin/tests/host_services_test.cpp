@@ -128,10 +128,38 @@ TEST_F(HostServices, ParticleSystemKeepsWhatSetParticleStoresWithinItsCount) {
 TEST_F(HostServices, WithRecordingOffCallsAreCountedNotKept) {
     host.calls().setRecording(false);
     auto create = slotEntry<ParticleCreateFunc>(particles(), 0);
-    create(0x1021, 0);
-    create(0x1021, 0);
+    auto init = slotEntry<ParticleInitFunc>(particles(), 2);
+    auto buffer = slotEntry<ParticleBufferFunc>(particles(), 11);
+    auto set = slotEntry<ParticleSetFunc>(particles(), 15);
+    void *first = create(0x1021, 0);
+    void *second = create(0x1021, 0);
+    init(first, 2);
+    init(second, 2);
+    // Sets that go from buffer to buffer and system to system land where they are aimed.
+    const float one = 1.0f, two = 2.0f, three = 3.0f;
+    const float xyz[3] = {4.0f, 5.0f, 6.0f};
+    set(buffer(first, 0x20), 0, &one);
+    set(buffer(second, 0x20), 0, &two);
+    set(buffer(first, 0x20), 1, &three);
+    set(buffer(second, 0x1), 1, xyz);
+    set(buffer(second, 0x20), 5, &one); // beyond the count
+    set(itemId(77), 0, &one);           // not a buffer
+    EXPECT_EQ(host.particles().find(first)->ages, (std::vector<float>{1.0f, 3.0f}));
+    EXPECT_EQ(host.particles().find(second)->ages, (std::vector<float>{2.0f, 0.0f}));
+    EXPECT_EQ(host.particles().find(second)->positions[1], (std::array<float, 3>{4.0f, 5.0f, 6.0f}));
+
+    host.addObject(HostObject::fixed(itemId(1), 5, {1, 2, 3}));
+    auto param = slotEntry<ItemParamFunc>(lookup("LW Item Info"), 9);
+    double out[3] = {};
+    param(itemId(1), 8, 0.0, out);
+    param(itemId(1), 1, 0.0, out); // unknown code
+    param(itemId(9), 8, 0.0, out); // unknown item
+
     EXPECT_TRUE(host.calls().calls().empty());
     EXPECT_EQ(host.calls().count(CallKind::ParticleCreate), 2u);
+    EXPECT_EQ(host.calls().count(CallKind::ParticleSet), 6u);
+    EXPECT_EQ(host.calls().count(CallKind::ItemParam), 3u);
+    EXPECT_EQ(host.calls().rejectedCount(), 4u);
     EXPECT_EQ(host.particles().systemCount(), 2u);
 }
 
