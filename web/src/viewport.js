@@ -5,11 +5,24 @@ import * as THREE from 'three';
 import { OrbitControls } from 'three/addons/controls/OrbitControls.js';
 import { parkedAge, sparkMaterial } from './spark_material.js';
 
+// Whether WebGL here is a software renderer.
+function drawsOnTheCpu() {
+  const gl = document.createElement('canvas').getContext('webgl2');
+  if (!gl) return false;
+  const info = gl.getExtension('WEBGL_debug_renderer_info');
+  const renderer = String(gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER));
+  gl.getExtension('WEBGL_lose_context')?.loseContext();
+  return /swiftshader|llvmpipe|softpipe|software/i.test(renderer);
+}
+
 export class Viewport {
   constructor(canvas, scene) {
     this.canvas = canvas;
     this.scene = scene;
-    this.renderer = new THREE.WebGLRenderer({ canvas, antialias: true });
+    // Antialiasing costs a GPU next to nothing but a renderer that draws on
+    // the CPU (SwiftShader, llvmpipe) pays for every sample: there it would
+    // take most of a frame of many sparks.
+    this.renderer = new THREE.WebGLRenderer({ canvas, antialias: !drawsOnTheCpu() });
     this.renderer.setPixelRatio(window.devicePixelRatio);
     this.world = new THREE.Scene();
     this.world.background = new THREE.Color(0x15171c);
