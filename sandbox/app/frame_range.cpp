@@ -1,6 +1,7 @@
 #include "app/frame_range.h"
 
 #include <charconv>
+#include <string>
 
 namespace plix::sandbox {
 namespace {
@@ -13,6 +14,18 @@ std::optional<std::string_view> readFrame(std::string_view text, int &frame) {
 }
 
 } // namespace
+
+std::string withThousands(long long value) {
+    std::string digits = std::to_string(value);
+    const std::size_t sign = value < 0 ? 1 : 0;
+    for (std::size_t at = digits.size(); at > 3 + sign; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+
+std::string describeFrames(const FrameRange &range) {
+    return withThousands(range.count()) + (range.count() == 1 ? " frame (" : " frames (") +
+           std::to_string(range.first) + " to " + std::to_string(range.last) + ")";
+}
 
 std::optional<FrameRange> parseFrameRange(std::string_view text) {
     if (text.empty()) return std::nullopt;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace plix::sandbox {
@@ -15,5 +16,16 @@ struct FrameRange {
 
 // Nothing when the text is not such a range or its first frame is after its last.
 std::optional<FrameRange> parseFrameRange(std::string_view text);
+
+// The most frames one play (or the studio's timeline) takes: over nine hours
+// at 30 frames per second. What a run keeps per frame (its summary line, the
+// names of its cache files, the preview's samples, the timeline's emitter
+// path) then stays within memory; a longer animation is played in slices.
+inline constexpr long long mostFramesPerRun = 1'000'000;
+
+// "4,294,967,296 frames (-2147483648 to 2147483647)", for messages.
+std::string describeFrames(const FrameRange &range);
+// 1000000 as "1,000,000".
+std::string withThousands(long long value);
 
 } // namespace plix::sandbox

@@ -128,6 +128,11 @@ int play(const PlayOptions &options, std::ostream &out, std::ostream &err) {
     const scene::Scene &scene = source.scene;
     const FrameRange sceneRange{scene.firstFrame, scene.lastFrame};
     const FrameRange range = options.frames.value_or(sceneRange);
+    if (range.count() > mostFramesPerRun)
+        throw SandboxError((options.frames ? std::string("--frames asks for ")
+                                           : sceneLinePrefix(source, scene.framesLine) + "the scene's frames are ") +
+                           describeFrames(range) + "; one run plays at most " + withThousands(mostFramesPerRun) +
+                           ": play the animation in slices with --frames A-B, which come out the same as one long run");
     const fs::path modulePath = resolveModulePath(options.module);
 
     PlaySummary summary;

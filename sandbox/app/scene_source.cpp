@@ -19,6 +19,10 @@ std::string sceneDisplayName(const SceneSource &source) {
     return source.file ? scene::printable(source.file->string()) : builtInSceneName;
 }
 
+std::string sceneLinePrefix(const SceneSource &source, int line) {
+    return sceneDisplayName(source) + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": ";
+}
+
 std::filesystem::path savedScenePath(const SceneSource &source, const std::filesystem::path &folder) {
     std::filesystem::path target = folder / source.fileName;
     std::error_code ec;

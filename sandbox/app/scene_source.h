@@ -21,6 +21,8 @@ SceneSource readSceneSource(const std::optional<std::filesystem::path> &file);
 // The scene as messages and notes name it: its path as given, or
 // "<built-in default scene>".
 std::string sceneDisplayName(const SceneSource &source);
+// "NAME:LINE: " for a message about a line of the scene; "NAME: " without one.
+std::string sceneLinePrefix(const SceneSource &source, int line);
 
 // Where a scene goes when saved into `folder`: its own name, unless that
 // would overwrite the scene file it came from.

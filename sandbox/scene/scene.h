@@ -42,6 +42,7 @@ struct Scene {
     int fpsLine = 0; // line of the 'fps' statement, 0 when it has none
     int firstFrame = defaultFirstFrame;
     int lastFrame = defaultLastFrame;
+    int framesLine = 0; // line of the 'frames' statement, 0 when it has none
     std::vector<SceneObject> objects;
 
     const SceneObject *findObject(const std::string &name) const;

@@ -149,6 +149,7 @@ private:
             fail("the first frame (" + std::to_string(*first) + ") is after the last (" + std::to_string(*last) + ")");
         scene_.firstFrame = *first;
         scene_.lastFrame = *last;
+        scene_.framesLine = lineNumber_;
     }
 
     void readObject(const Words &args) {

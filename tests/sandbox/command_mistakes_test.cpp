@@ -59,6 +59,12 @@ void PrintTo(const Mistake &m, std::ostream *os) { *os << m.name; }
 
 void nothing(const Inputs &) {}
 
+#ifdef PLIX_HAVE_STUDIO
+constexpr bool studioBuilt = true;
+#else
+constexpr bool studioBuilt = false;
+#endif
+
 std::vector<Mistake> mistakes() {
     const std::vector<std::string> quiet = {"--preview", "none", "--no-progress", "--out", "out"};
     auto play = [&](std::vector<std::string> args) {
@@ -130,6 +136,20 @@ std::vector<Mistake> mistakes() {
          {"!out"}},
         {"rate too small", scene("fps 1e-308\n" + oneObject), play({"s.scene"}), 1,
          {"s.scene:1: expected 'fps RATE' with a rate above 0", "the least is 0.001"}, {"!out"}},
+        // Longer runs would fill the memory with what they keep per frame.
+        {"frames beyond a run", scene("# all of them\nframes -2147483648 2147483647\nobject A\n  points 4\n  effect\n"),
+         play({"s.scene", "--cache", "ply"}), 1,
+         {"s.scene:2: the scene's frames are 4,294,967,296 frames (-2147483648 to 2147483647); one run plays at most "
+          "1,000,000: play the animation in slices with --frames A-B"},
+         {"!out"}},
+        {"--frames beyond a run", nothing, play({"--frames", "-10-999990"}), 1,
+         {"--frames asks for 1,000,001 frames (-10 to 999990); one run plays at most 1,000,000"}, {"!out"}},
+        {"studio of frames beyond its timeline", scene("frames 0 1000000\nobject A\n  points 4\n  effect\n"),
+         {"studio", "s.scene"}, studioBuilt ? 1 : 2,
+         {studioBuilt ? "s.scene:1: the scene's frames are 1,000,001 frames (0 to 1000000); the studio's timeline "
+                        "holds at most 1,000,000"
+                      : "studio"},
+         {}},
         // ---- notes: the play goes on ------------------------------------------
         {"lines the effect ignores or reads as 0",
          scene(oneObject + "  | PLIX_START\n  | v0min 2\n  | V0Min=2\n  | V0Min\t2\n  | V0Min two\n  | AvoidY inf\n"
