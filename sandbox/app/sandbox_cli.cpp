@@ -25,7 +25,7 @@ constexpr const char *programHelp =
 constexpr const char *sceneHelp = R"(
 Scene files are plain text, one statement a line, '#' starts a comment:
   fps 30                     frames per second (default 30)
-  frames 0 149               first and last frame (default 0 89)
+  frames 0 149               first and last frame (default 0 89), at most 1000000 in one run
   object Emitter             an object (letters, digits, _ - .)
     points 3000              its point count, or: mesh FILE.obj
     motion smooth            key interpolation: linear (default) or smooth
