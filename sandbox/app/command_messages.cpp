@@ -1,6 +1,7 @@
 #include "app/command_messages.h"
 
 #include <filesystem>
+#include <new>
 
 #include "scene/printable_text.h"
 
@@ -13,6 +14,10 @@ void printNotes(std::ostream &err, const std::vector<scene::SceneNote> &notes, s
 }
 
 std::string failureMessage(const std::exception &error) {
+    if (dynamic_cast<const std::bad_alloc *>(&error) != nullptr)
+        return "ran out of memory: the scene's effects need more than this machine gives the program (each point "
+               "of an object takes about 200 bytes in the module and the sandbox together); play fewer points or "
+               "allow the program more memory";
     const auto *fs = dynamic_cast<const std::filesystem::filesystem_error *>(&error);
     if (fs == nullptr) return scene::printable(error.what());
     // The library's text is "filesystem error: OPERATION: REASON [PATH] [PATH]".

@@ -8,6 +8,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/command_messages.h"
 #include "app/frame_range.h"
 #include "app/module_location.h"
 #include "app/sandbox_error.h"
@@ -121,7 +122,7 @@ int runStudio(const StudioOptions &options, std::ostream &out, std::ostream &err
     try {
         return studio(options, out, err);
     } catch (const std::exception &error) { // scene mistakes, module failures, a port in use
-        err << "plix-sandbox: " << error.what() << "\n";
+        err << "plix-sandbox: " << failureMessage(error) << "\n";
         return 1;
     }
 }

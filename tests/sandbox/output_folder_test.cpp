@@ -196,6 +196,25 @@ TEST(OutputFolder, ARunThatFailsMidwayLeavesTheEarlierRunsFilesAsTheyWere) {
     EXPECT_EQ(contentOf(out), before) << "frames written again are the same bytes; the rest untouched";
 }
 
+#if !defined(__SANITIZE_ADDRESS__)
+// An address-space limit stands in for a machine without the memory (the
+// sanitizers reserve more than any such limit allows).
+TEST(OutputFolder, ARunOutOfMemorySaysSoAndWritesNoFrame) {
+    TempFolder folder;
+    const fs::path out = folder / "out";
+    const fs::path scene = folder.write("big.scene", "frames 0 1\nobject Big\n  points 6000000\n  effect\n");
+    const platform::ChildResult result = platform::runChild(
+        "/bin/sh", {"-c", std::string("ulimit -v 900000; exec \"$0\" play \"$1\" --module \"$2\" --no-progress "
+                                      "--out \"$3\" --cache ply --preview none"),
+                    PLIX_SANDBOX_PROGRAM, scene.string(), PLIX_MODULE_PATH, out.string()});
+    ASSERT_EQ(result.outcome, platform::ChildOutcome::Exited) << result.err;
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_NE(result.err.find("plix-sandbox: ran out of memory"), std::string::npos) << result.err;
+    EXPECT_TRUE(!fs::exists(out / "cache") || fs::is_empty(out / "cache")) << "no frame";
+    EXPECT_FALSE(anyTemporaryFile(out));
+}
+#endif
+
 // Ctrl-C or SIGTERM: the run stops between frames, removes its temporary
 // files and ends as the signal ends a program.
 TEST(OutputFolder, AnInterruptedRunLeavesNoTemporaryFileAndEndsByItsSignal) {
