@@ -75,15 +75,16 @@ std::string showValue(const standin::PanelValue &value, const std::string &contr
 std::optional<standin::PanelValue> readValue(std::string_view text, const std::string &dataType,
                                              const std::string &controlType, std::string &expected) {
     if (dataType == "float") {
-        expected = "a number";
+        expected = "a finite number";
         if (const auto d = readDouble(text)) return standin::PanelValue(*d);
     } else if (dataType == "integer") {
-        expected = controlType == "iBoolean" ? "on, off or a whole number" : "a whole number";
+        expected = controlType == "iBoolean" ? "on, off or a whole number from -2147483648 to 2147483647"
+                                              : "a whole number from -2147483648 to 2147483647";
         if (const auto i = readInt(text)) return standin::PanelValue(*i);
         if (controlType == "iBoolean")
             if (const auto s = readSwitch(text)) return standin::PanelValue(*s);
     } else if (dataType == "float3") {
-        expected = "three numbers separated by commas, such as -100,-100,0";
+        expected = "three finite numbers separated by commas, such as -100,-100,0";
         std::vector<double> parts;
         std::size_t start = 0;
         while (true) {
