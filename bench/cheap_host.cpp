@@ -177,12 +177,19 @@ void CheapHost::setSetting(void *instance, unsigned int id, const void *value) {
     panelSet(instance, id, const_cast<void *>(value));
 }
 
-void CheapHost::frame(void *instance, int frameNumber, double time, int pointCount) {
+void CheapHost::frame(void *instance, int frameNumber, double time, int pointCount, PositionReading reading) {
     newTime_(instance, frameNumber, time);
     const auto n = static_cast<size_t>(pointCount);
     if (displaced.size() != 3 * n) displaced.assign(3 * n, 0.0);
     double *out = displaced.data();
     DisplacementAccess access = {};
+    if (reading == PositionReading::asOneBlock) {
+        for (size_t i = 0; i < n; ++i) {
+            evaluate_(instance, &access);
+            std::memcpy(out + 3 * i, access.newPos, sizeof access.newPos);
+        }
+        return;
+    }
     for (size_t i = 0; i < n; ++i) {
         evaluate_(instance, &access);
         out[3 * i] = access.newPos[0];

@@ -20,6 +20,13 @@ struct ParticleArrays {
     std::vector<uint8_t> enabled;
 };
 
+// How a host takes the evaluated position out of the access record: hosts
+// differ, and the module's stores are forwarded to some loads only.
+enum class PositionReading {
+    fieldByField, // three 8-byte loads
+    asOneBlock,   // one 24-byte copy (a 16-byte and an 8-byte load)
+};
+
 class CheapHost {
 public:
     // Loads the module and activates its handler; aborts on failure.
@@ -34,7 +41,8 @@ public:
 
     // One frame as the host plays it: new-time, then one evaluate per point,
     // each displaced position stored in `displaced` (3 doubles per point).
-    void frame(void *instance, int frameNumber, double time, int pointCount);
+    void frame(void *instance, int frameNumber, double time, int pointCount,
+               PositionReading reading = PositionReading::fieldByField);
 
     const char *save(void *instance);             // returns the block written
     void load(void *instance, const char *block); // reads a block back

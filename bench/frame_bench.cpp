@@ -18,6 +18,7 @@
 namespace {
 
 using plix::bench::CheapHost;
+using plix::bench::PositionReading;
 
 constexpr unsigned int idV0Min = PLIX_ID4('v', 'm', 'i', 'n');
 constexpr unsigned int idAgeMin = PLIX_ID4('a', 'g', 'm', 'n');
@@ -55,15 +56,15 @@ void perSpark(benchmark::State &state, int count) {
 // Frames from 300 on, at 30 per second. With a birth rate of N per second the
 // emission period is 30 frames and most sparks are in flight; at the default
 // rate of 60 almost all are parked.
-void frame(benchmark::State &state, int count, int rate) {
+void frame(benchmark::State &state, int count, int rate, PositionReading reading) {
     void *instance = instanceOf(count);
     setBirthRate(instance, rate);
     CheapHost &h = host();
     int f = 300;
-    h.frame(instance, f, f / 30.0, count); // sizes the host's arrays
+    h.frame(instance, f, f / 30.0, count, reading); // sizes the host's arrays
     for (auto _ : state) {
         f = f >= 599 ? 300 : f + 1;
-        h.frame(instance, f, f / 30.0, count);
+        h.frame(instance, f, f / 30.0, count, reading);
         benchmark::ClobberMemory();
     }
     perSpark(state, count);
@@ -132,8 +133,12 @@ void registerAll() {
     for (int count : {1000, 10000, 100000, 1000000, 10000000}) {
         const std::string n = std::to_string(count);
         benchmark::RegisterBenchmark(("floor/" + n).c_str(), memoryFloor, count);
-        benchmark::RegisterBenchmark(("frame_in_flight/" + n).c_str(), frame, count, count);
-        benchmark::RegisterBenchmark(("frame_default_rate/" + n).c_str(), frame, count, 60);
+        benchmark::RegisterBenchmark(("frame_in_flight/" + n).c_str(), frame, count, count,
+                                     PositionReading::fieldByField);
+        benchmark::RegisterBenchmark(("frame_in_flight_block_read/" + n).c_str(), frame, count, count,
+                                     PositionReading::asOneBlock);
+        benchmark::RegisterBenchmark(("frame_default_rate/" + n).c_str(), frame, count, 60,
+                                     PositionReading::fieldByField);
     }
     for (int count : {10000, 1000000}) {
         const std::string n = std::to_string(count);
