@@ -1,7 +1,5 @@
 #include "bench/cheap_host.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -133,9 +131,10 @@ CheapHost::CheapHost(const char *modulePath) {
     put(xpanelTable, PLIX_XPANEL_INSTANCE, panelInstance);
     arrays = &particles;
 
-    void *module = dlopen(modulePath, RTLD_NOW | RTLD_LOCAL);
-    if (!module) fail(dlerror());
-    auto *descriptor = static_cast<ModuleDescriptor *>(dlsym(module, PLIX_DESCRIPTOR_SYMBOL));
+    std::string error;
+    module_ = platform::ModuleLibrary::open(modulePath, &error);
+    if (!module_.isOpen()) fail(error.c_str());
+    auto *descriptor = static_cast<ModuleDescriptor *>(module_.symbol(PLIX_DESCRIPTOR_SYMBOL));
     if (!descriptor || descriptor->sync != PLIX_MODULE_SYNC) fail("no module descriptor");
     void *serverData = descriptor->startup();
     ActivateFunc *activateHandler = nullptr;

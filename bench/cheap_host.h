@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/handler_abi.h"
+#include "plix/platform/module_library.h"
 #include "host/plugin_abi.h"
 
 namespace plix::bench {
@@ -51,6 +52,7 @@ public:
     std::vector<double> displaced;
 
 private:
+    platform::ModuleLibrary module_; // loaded for the host's whole life
     NewTimeEntry *newTime_ = nullptr;
     EvaluateEntry *evaluate_ = nullptr;
     CreateEntry *create_ = nullptr;
