@@ -66,9 +66,10 @@ int studio(const StudioOptions &options, std::ostream &out, std::ostream &err) {
     SceneSource source = readSceneSource(options.scene);
     if (const FrameRange frames{source.scene.firstFrame, source.scene.lastFrame}; frames.count() > mostFramesPerRun)
         throw SandboxError(sceneLinePrefix(source, source.scene.framesLine) + "the scene's frames are " +
-                           describeFrames(frames) +
-                           "; the studio's timeline holds at most " + withThousands(mostFramesPerRun) +
-                           ": shorten the scene's 'frames' line, or play the animation in slices with play --frames A-B");
+                           describeFrames(frames) + "; the studio's timeline holds at most " +
+                           withThousands(mostFramesPerRun) +
+                           ": shorten the scene's 'frames' line, or play the animation in slices with "
+                           "play --frames A-B");
     const std::filesystem::path modulePath = resolveModulePath(options.module);
     std::optional<std::filesystem::path> saveTarget = options.save;
     if (!saveTarget && source.file) saveTarget = *source.file;

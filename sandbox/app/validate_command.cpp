@@ -72,7 +72,8 @@ int runValidate(ValidateOptions options, std::ostream &out, std::ostream &err) {
     if (!timeout) return refuse(err, "--timeout: " + error, usageError);
     settings.timeoutSeconds = *timeout;
     std::optional<std::uint64_t> seed = std::uint64_t{std::random_device{}() & 0xFFFFFFFFu};
-    if (options.seedGiven && !(seed = parseSeed(options.seed, error))) return refuse(err, "--seed: " + error, usageError);
+    if (options.seedGiven && !(seed = parseSeed(options.seed, error)))
+        return refuse(err, "--seed: " + error, usageError);
     settings.seed = *seed;
     settings.checks = selectChecks(options, error);
     if (settings.checks.empty()) return refuse(err, error, usageError);
