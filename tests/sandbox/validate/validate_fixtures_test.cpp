@@ -3,6 +3,8 @@
 // breaks, and only those.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <signal.h>
 
 #include <algorithm>
@@ -33,7 +35,10 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 
 ValidateRun runValidate(const std::string &module, std::vector<std::string> extra, const std::string &reportName,
                         const Environment &environment = {}) {
-    const fs::path report = fs::path(testing::TempDir()) / (reportName + ".json");
+    // ctest runs the cases side by side, each in a process of its own: each
+    // writes its report under its own name.
+    const fs::path report =
+        fs::path(testing::TempDir()) / (reportName + "-" + std::to_string(getpid()) + ".json");
     fs::remove(report);
     std::vector<std::string> args{"validate"};
     if (!module.empty()) args.push_back(module);
@@ -43,8 +48,8 @@ ValidateRun runValidate(const std::string &module, std::vector<std::string> extr
     options.timeout = std::chrono::minutes(8);
     options.extraEnvironment = environment;
     ValidateRun run{plix::platform::runChild(PLIX_SANDBOX_PROGRAM, args, options), {}};
-    std::ifstream in(report);
-    if (in) run.report = nlohmann::json::parse(in, nullptr, false);
+    if (std::ifstream in(report); in) run.report = nlohmann::json::parse(in, nullptr, false);
+    fs::remove(report);
     return run;
 }
 
