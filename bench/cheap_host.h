@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "host/handler_abi.h"
-#include "plix/platform/module_library.h"
 #include "host/plugin_abi.h"
+#include "plix/platform/module_library.h"
 
 namespace plix::bench {
 

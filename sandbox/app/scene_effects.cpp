@@ -3,8 +3,6 @@
 #include "app/sandbox_error.h"
 #include "host/service_abi.h"
 
-#include <bit>
-#include <cstdint>
 #include <memory>
 
 namespace plix::sandbox {
@@ -51,14 +49,6 @@ geometry::Vec3 derivativeAtFirst(double t0, const geometry::Vec3 &p0, double t1,
             c1 * (p1.z - p0.z) + c2 * (p2.z - p0.z)};
 }
 
-// The axes an object had at one time (the same bits): the host calls an
-// object's motion functions under its lock, one call at a time.
-struct AxesAtTime {
-    bool known = false;
-    std::uint64_t timeBits = 0;
-    geometry::Axes axes{};
-};
-
 std::string joinLines(const std::vector<std::string> &lines) {
     std::string text;
     for (const std::string &line : lines) text += line + "\n";
@@ -87,12 +77,7 @@ SceneEffects::SceneEffects(const scene::Scene &scene, const std::string &moduleP
         const double fps = scene_.fps;
         host_->addObject({item, object.pointCount,
                           [&object, fps](double t) { return object.positionAt(t, fps); },
-                          [&object, fps, last = std::make_shared<AxesAtTime>()](double t) {
-                              // The module asks for the three axes at one time in a row.
-                              const auto bits = std::bit_cast<std::uint64_t>(t);
-                              if (!last->known || last->timeBits != bits) *last = {true, bits, object.axesAt(t, fps)};
-                              return last->axes;
-                          }});
+                          [&object, fps](double t) { return object.axesAt(t, fps); }});
         for (std::size_t b = 0; b < object.effects.size(); ++b) {
             const scene::EffectBlock &block = object.effects[b];
             const std::size_t systemsBefore = host_->particles().systemCount();

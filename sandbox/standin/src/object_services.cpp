@@ -23,11 +23,11 @@ int numPoints(void *item) noexcept {
 }
 
 // The answer for one parameter code; false for an unknown code.
-bool parameter(const HostObject &object, int code, double time, geometry::Vec3 &out) {
+bool parameter(StandinHost &host, const HostObject &object, int code, double time, geometry::Vec3 &out) {
     switch (code) {
-    case PLIX_PARAM_RIGHT: out = object.axes ? object.axes(time).x : geometry::Axes{}.x; return true;
-    case PLIX_PARAM_UP: out = object.axes ? object.axes(time).y : geometry::Axes{}.y; return true;
-    case PLIX_PARAM_FORWARD: out = object.axes ? object.axes(time).z : geometry::Axes{}.z; return true;
+    case PLIX_PARAM_RIGHT: out = host.axesOf(object, time).x; return true;
+    case PLIX_PARAM_UP: out = host.axesOf(object, time).y; return true;
+    case PLIX_PARAM_FORWARD: out = host.axesOf(object, time).z; return true;
     case PLIX_PARAM_W_POSITION: out = object.position ? object.position(time) : geometry::Vec3{}; return true;
     default: return false;
     }
@@ -39,7 +39,7 @@ void itemParam(void *item, int code, double time, double out[3]) noexcept {
     if (host) {
         auto guard = host->lock();
         const HostObject *object = host->object(item);
-        const bool known = object && out && parameter(*object, code, time, value);
+        const bool known = object && out && parameter(*host, *object, code, time, value);
         if (host->calls().recording()) {
             HostCall call;
             call.kind = CallKind::ItemParam;

@@ -1,6 +1,7 @@
 #include "plix/standin/standin_host.h"
 
 #include <atomic>
+#include <bit>
 #include <cstring>
 
 #include "service_tables.h"
@@ -74,6 +75,17 @@ void StandinHost::addObject(HostObject object) {
     auto guard = lock();
     const void *item = object.item;
     objects_.insert_or_assign(item, std::move(object));
+    axesObject_ = nullptr;
+}
+
+const geometry::Axes &StandinHost::axesOf(const HostObject &object, double time) {
+    const auto bits = std::bit_cast<std::uint64_t>(time); // the same time to the bit
+    if (axesObject_ != &object || axesTimeBits_ != bits) {
+        axes_ = object.axes ? object.axes(time) : geometry::Axes{};
+        axesObject_ = &object;
+        axesTimeBits_ = bits;
+    }
+    return axes_;
 }
 
 const HostObject *StandinHost::object(const void *item) const {

@@ -68,6 +68,14 @@ TEST_F(HostServices, ObjectsAnswerPointCountsAndParametersOverTime) {
     EXPECT_TRUE(asked[7].rejected) << "unknown item";
     param(itemId(1), 8, 0.0, nullptr); // no place for the answer: refused, no crash
     EXPECT_TRUE(host.calls().calls().back().rejected);
+
+    // An object replaced is asked afresh, also at the time asked last.
+    double before[3], after[3];
+    param(itemId(2), 2, 2.0, before);
+    host.addObject(HostObject::fixed(itemId(2), 12, {}, geometry::Axes{{0, 0, -1}, {0, 1, 0}, {1, 0, 0}}));
+    param(itemId(2), 2, 2.0, after);
+    EXPECT_EQ((geometry::Vec3{before[0], before[1], before[2]}), (geometry::Vec3{2, 0, 0}));
+    EXPECT_EQ((geometry::Vec3{after[0], after[1], after[2]}), (geometry::Vec3{0, 0, -1}));
 }
 
 TEST_F(HostServices, ParticleSystemKeepsWhatSetParticleStoresWithinItsCount) {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <mutex>
 #include <string_view>
 #include <unordered_map>
@@ -47,6 +48,9 @@ public:
     // Adds an object, or replaces the one with the same item.
     void addObject(HostObject object);
     const HostObject *object(const void *item) const;
+    // An object's axes at a time, under the host's lock. The module asks for
+    // the three axes of one time in a row, so the last answer is kept.
+    const geometry::Axes &axesOf(const HostObject &object, double time);
 
     // ---- services -----------------------------------------------------------
     // A withheld service is answered with null by the global lookup.
@@ -72,6 +76,9 @@ private:
 
     mutable std::mutex mutex_;
     std::unordered_map<const void *, HostObject> objects_;
+    const HostObject *axesObject_ = nullptr; // whose axes axes_ are; none after addObject
+    std::uint64_t axesTimeBits_ = 0;
+    geometry::Axes axes_{};
     std::array<bool, 5> offered_{true, true, true, true, true};
     std::array<void *, PLIX_OBJECT_INFO_SLOTS> objectInfoTable_{};
     std::array<void *, PLIX_ITEM_INFO_SLOTS> itemInfoTable_{};
