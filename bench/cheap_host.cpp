@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/service_abi.h"
+#include "plix/host/service_abi.h"
 
 namespace plix::bench {
 namespace {

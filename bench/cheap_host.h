@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/handler_abi.h"
-#include "host/plugin_abi.h"
+#include "plix/host/handler_abi.h"
+#include "plix/host/plugin_abi.h"
 #include "plix/platform/module_library.h"
 
 namespace plix::bench {

@@ -13,7 +13,7 @@
 
 #include "bench/cheap_host.h"
 #include "bench/ratio_reporter.h"
-#include "host/service_abi.h"
+#include "plix/host/service_abi.h"
 
 namespace {
 

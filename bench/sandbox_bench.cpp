@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "app/default_scene.h"
-#include "app/scene_effects.h"
+#include "player/default_scene.h"
+#include "player/scene_effects.h"
 #include "scene/scene_reader.h"
 
 namespace {

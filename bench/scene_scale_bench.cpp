@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/scene_effects.h"
+#include "player/scene_effects.h"
 #include "scene/scene.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Per-point displacement: hands out the simulated positions in spark order.
 #pragma once
 
-#include "host/handler_abi.h"
+#include "plix/host/handler_abi.h"
 
 void evaluate(void *instance, DisplacementAccess *access) noexcept;
 unsigned int displacementFlags(void *instance) noexcept;

@@ -2,8 +2,8 @@
 // DisplacementHandler activation writes them; nothing else does.
 #pragma once
 
-#include "host/service_abi.h"
-#include "host/slots.hpp"
+#include "plix/host/service_abi.h"
+#include "plix/host/slots.h"
 
 struct HostServices {
     const void *objectInfo;

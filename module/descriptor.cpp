@@ -1,5 +1,5 @@
 // The module descriptor: the one symbol the module exports.
-#include "host/abi_layout.h"
+#include "plix/host/abi_layout.h"
 #include "module/activation.h"
 
 #if defined(_WIN32)
@@ -15,8 +15,8 @@ void *startupModule() { return reinterpret_cast<void *>(static_cast<uintptr_t>(4
 void shutdownModule(void *) {}
 
 const ServerRow serverTable[] = {
-    {"DisplacementHandler", "PLIX!", activateHandler, nullptr},
-    {"DisplacementInterface", "PLIX!", activateInterface, nullptr},
+    {PLIX_CLASS_DISPLACEMENT_HANDLER, PLIX_SERVER_NAME, activateHandler, nullptr},
+    {PLIX_CLASS_DISPLACEMENT_INTERFACE, PLIX_SERVER_NAME, activateInterface, nullptr},
     {nullptr, nullptr, nullptr, nullptr},
 };
 

@@ -4,8 +4,8 @@
 #include "effect/host_services.h"
 #include "effect/instance.h"
 #include "effect/simulation.h"
-#include "host/handler_abi.h"
-#include "host/slots.hpp"
+#include "plix/host/handler_abi.h"
+#include "plix/host/slots.h"
 #include "module/activation.h"
 #include "persist/scene_block.h"
 

@@ -1,5 +1,5 @@
 // DisplacementInterface activation: build the settings panel for an instance.
-#include "host/handler_abi.h"
+#include "plix/host/handler_abi.h"
 #include "module/activation.h"
 #include "panel/panel.h"
 

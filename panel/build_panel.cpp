@@ -1,6 +1,6 @@
 // Builds one panel over an instance with the host's "LWXPanel" toolkit.
 #include "effect/spark_types.h"
-#include "host/slots.hpp"
+#include "plix/host/slots.h"
 #include "panel/panel.h"
 #include "panel/panel_ids.h"
 

@@ -2,8 +2,8 @@
 // over one instance's settings. The module keeps no panel state of its own.
 #pragma once
 
-#include "host/plugin_abi.h"
-#include "host/service_abi.h"
+#include "plix/host/plugin_abi.h"
+#include "plix/host/service_abi.h"
 
 // Twelve rows, then an all-zero row; same identifiers in the same order.
 extern const ControlRow controlTable[13];

@@ -1,7 +1,7 @@
 // Four-character identifiers joining the panel's tables and callbacks.
 #pragma once
 
-#include "host/service_abi.h"
+#include "plix/host/service_abi.h"
 
 namespace plix::panel {
 

@@ -2,11 +2,10 @@
 // entries of the instance table.
 #pragma once
 
-#include "host/handler_abi.h"
+#include "plix/host/handler_abi.h"
+#include "plix/host/scene_block.h"
 
-// Longest block the load entry reads after its opening line; a stream that
-// never ends is taken as ending there.
-constexpr int maxSceneBlockLines = 4096;
+constexpr int maxSceneBlockLines = PLIX_SCENE_BLOCK_MOST_LINES;
 
 const char *loadInstance(void *instance, const LoadState *state) noexcept;
 const char *saveInstance(void *instance, const SaveState *state) noexcept;

@@ -1,7 +1,7 @@
 // Reading the scene block line by line through the host's load state.
 #pragma once
 
-#include "host/handler_abi.h"
+#include "plix/host/handler_abi.h"
 #include "persist/scene_keywords.h"
 
 constexpr int referenceNameReadSize = 50;

@@ -1,7 +1,7 @@
 // Writing the scene block line by line through the host's save state.
 #pragma once
 
-#include "host/handler_abi.h"
+#include "plix/host/handler_abi.h"
 
 // Writes `text` as one line, its byte count including the zero.
 void writeBareLine(const SaveState &state, const char *text) noexcept;

@@ -1,6 +1,6 @@
 #include "app/module_location.h"
 
-#include "app/sandbox_error.h"
+#include "player/sandbox_error.h"
 #include "plix/platform/executable_path.h"
 
 namespace plix::sandbox {

@@ -7,20 +7,18 @@
 #include "app/command_messages.h"
 #include "app/module_location.h"
 #include "app/panel_values.h"
-#include "app/sandbox_error.h"
-#include "app/scene_effects.h"
-#include "app/scene_source.h"
+#include "player/sandbox_error.h"
+#include "player/scene_effects.h"
+#include "player/scene_source.h"
 #include "files/atomic_file.h"
+#include "plix/platform/stop_requests.h"
 #include "scene/scene_writer.h"
+#include "text/words.h"
 
 namespace plix::sandbox {
 namespace {
 
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
+using text::lowered;
 
 // The control named by its identifier ('vmin') or, ignoring case, its label.
 const standin::PanelControl *findControl(const std::vector<standin::PanelControl> &controls, std::string_view name) {
@@ -89,18 +87,19 @@ int panel(const PanelOptions &options, std::ostream &out, std::ostream &err) {
     for (const std::string &edit : options.sets) {
         const std::size_t equals = edit.find('=');
         if (equals == std::string::npos)
-            throw SandboxError("--set takes ID=VALUE, such as vmin=2.5; got '" + edit + "'");
+            throw CommandLineError("--set takes ID=VALUE, such as vmin=2.5; got '" + edit + "'");
         const std::string name = edit.substr(0, equals);
         const std::string text = edit.substr(equals + 1);
         const std::vector<standin::PanelControl> controls = toolkit.listControls(panelHandle);
         const standin::PanelControl *control = findControl(controls, name);
         if (control == nullptr)
-            throw SandboxError("the panel has no control '" + name + "' (its controls: " + controlNames(controls) + ")");
+            throw CommandLineError("the panel has no control '" + name + "' (its controls: " + controlNames(controls) +
+                                   ")");
         std::string expected;
         const auto value = readValue(text, control->dataType, control->controlType, expected);
         if (!value)
-            throw SandboxError("'" + idText(control->id) + "' (" + control->label + ") takes " + expected + "; got '" +
-                               text + "'");
+            throw CommandLineError("'" + idText(control->id) + "' (" + control->label + ") takes " + expected +
+                                   "; got '" + text + "'");
         if (!toolkit.enterValue(panelHandle, control->id, *value))
             throw SandboxError("the panel took no value for '" + idText(control->id) + "'");
         out << "set " << idText(control->id) << " (" << control->label << ") to " << showValue(*value, control->controlType)
@@ -111,6 +110,7 @@ int panel(const PanelOptions &options, std::ostream &out, std::ostream &err) {
     listControls(out, toolkit.listControls(panelHandle));
 
     if (options.save) {
+        platform::throwIfStopRequested();
         scene::Scene saved = scene;
         saved.objects[objectIndex].effects[block].lines = effects.savedBlock(effectIndex);
         std::filesystem::path folder = options.save->parent_path();
@@ -127,7 +127,15 @@ int panel(const PanelOptions &options, std::ostream &out, std::ostream &err) {
 
 int runPanel(const PanelOptions &options, std::ostream &out, std::ostream &err) {
     try {
+        const platform::StopRequests stopRequests;
         return panel(options, out, err);
+    } catch (const CommandLineError &error) { // an edit the panel cannot take
+        err << "plix-sandbox: " << failureMessage(error) << "\n";
+        return 2;
+    } catch (const platform::StopRequested &stop) {
+        err << "plix-sandbox: " << stop.what() << ": nothing was saved\n";
+        err.flush();
+        platform::endAsSignalled(stop.signal());
     } catch (const std::exception &error) { // scene mistakes, module failures, bad edits, unwritable output
         err << "plix-sandbox: " << failureMessage(error) << "\n";
         return 1;

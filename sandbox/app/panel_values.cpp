@@ -1,4 +1,5 @@
 #include "app/panel_values.h"
+#include "text/number_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,10 +9,7 @@
 namespace plix::sandbox {
 namespace {
 
-std::string number(double value) {
-    char buffer[64];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-}
+std::string number(double value) { return text::shortestText(value); }
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);

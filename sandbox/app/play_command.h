@@ -6,12 +6,11 @@
 #include <optional>
 #include <ostream>
 
-#include "app/frame_range.h"
+#include "player/frame_range.h"
 #include "cache/particle_cache.h"
+#include "player/play_run.h"
 
 namespace plix::sandbox {
-
-enum class PreviewKind { png, gif, both, none };
 
 struct PlayOptions {
     std::optional<std::filesystem::path> scene; // none: the built-in scene
@@ -25,9 +24,6 @@ struct PlayOptions {
     bool force = false;                         // remove another run's outputs from `out` first
     std::optional<std::filesystem::path> json;  // the summary for machines
 };
-
-// Whether this build can draw the preview (libgd).
-bool previewAvailable();
 
 // Returns the exit code: 0, or 1 after a message on `err`. The summary line
 // goes to `out`. Interrupted by SIGINT or SIGTERM, it removes its temporary

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <map>
 
-#include "app/frame_range.h"
+#include "player/frame_range.h"
 #include "app/module_location.h"
 #include "app/panel_command.h"
 #include "app/play_command.h"

@@ -4,16 +4,16 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <memory>
 #include <thread>
 
 #include "app/command_messages.h"
-#include "app/frame_range.h"
+#include "player/frame_range.h"
 #include "app/module_location.h"
-#include "app/sandbox_error.h"
-#include "app/scene_source.h"
-#include "app/studio_session.h"
+#include "player/sandbox_error.h"
+#include "player/scene_source.h"
+#include "studio/studio_session.h"
+#include "plix/platform/stop_requests.h"
 #include "studio/access_guard.h"
 #include "studio/module_thread.h"
 #include "studio/studio_api.h"
@@ -21,31 +21,6 @@
 
 namespace plix::sandbox {
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-extern "C" void requestStop(int) { stopRequested = 1; }
-
-// Ctrl-C and SIGTERM ask the studio to stop; the defaults come back after.
-class StopSignals {
-public:
-    StopSignals() {
-        stopRequested = 0;
-        previousInterrupt_ = std::signal(SIGINT, requestStop);
-        previousTerminate_ = std::signal(SIGTERM, requestStop);
-    }
-    ~StopSignals() {
-        std::signal(SIGINT, previousInterrupt_);
-        std::signal(SIGTERM, previousTerminate_);
-    }
-    StopSignals(const StopSignals &) = delete;
-    StopSignals &operator=(const StopSignals &) = delete;
-    bool requested() const { return stopRequested != 0; }
-
-private:
-    void (*previousInterrupt_)(int) = SIG_DFL;
-    void (*previousTerminate_)(int) = SIG_DFL;
-};
 
 bool isLoopback(const std::string &address) {
     return address == "localhost" || address == "::1" || address.starts_with("127.");
@@ -61,8 +36,9 @@ std::string urlHost(const std::string &listen) {
 
 int studio(const StudioOptions &options, std::ostream &out, std::ostream &err) {
     if (options.port < 0 || options.port > 65535) throw SandboxError("--port takes 0 to 65535");
-    // From here on Ctrl-C and SIGTERM end the studio cleanly, also while it starts.
-    StopSignals signals;
+    // From here on a stop request ends the studio cleanly, also while it starts.
+    const platform::StopRequests stopRequests;
+    const auto stopRequested = [] { return platform::stopRequestSignal() != 0; };
     SceneSource source = readSceneSource(options.scene);
     if (const FrameRange frames{source.scene.firstFrame, source.scene.lastFrame}; frames.count() > mostFramesPerRun)
         throw SandboxError(sceneLinePrefix(source, source.scene.framesLine) + "the scene's frames are " +
@@ -107,10 +83,10 @@ int studio(const StudioOptions &options, std::ostream &out, std::ostream &err) {
         served = server.serve(api);
         serverEnded = true;
     });
-    while (!signals.requested() && !serverEnded) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    while (!stopRequested() && !serverEnded) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     server.stop();
     serving.join();
-    if (!signals.requested() && !served) throw SandboxError("the studio's server stopped: it could not accept connections");
+    if (!stopRequested() && !served) throw SandboxError("the studio's server stopped: it could not accept connections");
     err << "plix-sandbox: studio stopped" << std::endl;
     return 0;
 }

@@ -1,16 +1,17 @@
 #include "app/validate_command.h"
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <random>
 #include <stdexcept>
 
+#include "app/module_location.h"
 #include "check_child.h"
 #include "check_registry.h"
 #include "plix/platform/executable_path.h"
 #include "plix/platform/module_file_check.h"
+#include "plix/platform/stop_requests.h"
 #include "run_checks.h"
 #include "validate_arguments.h"
 #include "validate_report.h"
@@ -80,7 +81,7 @@ int runValidate(ValidateOptions options, std::ostream &out, std::ostream &err) {
 
     settings.executable = platform::executablePath();
     if (settings.executable.empty()) return refuse(err, "cannot tell where this program lives", failed);
-    if (options.module.empty()) options.module = (settings.executable.parent_path() / "plix6.p").string();
+    if (options.module.empty()) options.module = defaultModulePath().string();
     std::error_code ignored;
     // A file that is not there is the same mistake in every command: exit 1.
     if (!std::filesystem::is_regular_file(options.module, ignored))
@@ -93,6 +94,7 @@ int runValidate(ValidateOptions options, std::ostream &out, std::ostream &err) {
 
     out << "validating " << settings.modulePath << " (seed " << settings.seed << ")\n" << std::flush;
     std::vector<CheckOutcome> outcomes;
+    const platform::StopRequests stopRequests; // a stop between two checks ends the next one at once
     try {
         outcomes = runChecks(settings, [&out](const CheckOutcome &outcome) {
             out << consoleLine(outcome) << '\n' << std::flush;
@@ -102,9 +104,7 @@ int runValidate(ValidateOptions options, std::ostream &out, std::ostream &err) {
     } catch (const ChecksInterrupted &interrupted) {
         // The check and its processes are stopped, its files removed: end as the signal asked.
         out << std::flush;
-        std::signal(interrupted.signal, SIG_DFL);
-        std::raise(interrupted.signal);
-        return 128 + interrupted.signal; // where the signal does not end the process
+        platform::endAsSignalled(interrupted.signal);
     }
     out << closingLine(outcomes) << '\n' << std::flush;
 

@@ -1,4 +1,5 @@
 #include "cache/particle_cache.h"
+#include "text/number_text.h"
 
 #include <array>
 #include <bit>
@@ -25,8 +26,7 @@ void appendFloat(std::string &out, float value) { appendLittleEndian(out, std::b
 // Shortest text that reads back as the same number.
 template <class Number>
 std::string exact(Number value) {
-    char buffer[64];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+    return text::shortestText(value);
 }
 
 bool written(const SparkSample &spark, bool keepParked) {
@@ -150,6 +150,19 @@ std::filesystem::path plyCacheFile(const std::filesystem::path &outputFolder, co
 
 std::filesystem::path plyCacheFile(const std::filesystem::path &outputFolder, int frame) {
     return outputFolder / "cache" / frameFileName(frame);
+}
+
+std::optional<int> plyCacheFrameOf(std::string_view fileName) {
+    constexpr std::string_view prefix = "frame_", suffix = ".ply";
+    if (fileName.size() <= prefix.size() + suffix.size() || !fileName.starts_with(prefix) ||
+        !fileName.ends_with(suffix))
+        return std::nullopt;
+    const std::string_view digits = fileName.substr(prefix.size(), fileName.size() - prefix.size() - suffix.size());
+    int frame = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), frame);
+    if (error != std::errc() || end != digits.data() + digits.size() || frameFileName(frame) != fileName)
+        return std::nullopt;
+    return frame;
 }
 
 std::unique_ptr<ParticleCache> makeParticleCache(CacheSettings settings) {

@@ -18,6 +18,8 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -68,5 +70,8 @@ std::filesystem::path plyCacheFile(const std::filesystem::path &outputFolder, co
                                    std::size_t effect, int frame);
 // Name of a frame's PLY file in a scene with one effect.
 std::filesystem::path plyCacheFile(const std::filesystem::path &outputFolder, int frame);
+// The frame of a PLY cache file's name ("frame_000042.ply" is 42), exactly as
+// the cache names it; none for any other name.
+std::optional<int> plyCacheFrameOf(std::string_view fileName);
 
 } // namespace plix::cache

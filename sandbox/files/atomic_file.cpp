@@ -17,6 +17,10 @@ std::filesystem::path temporaryBeside(const std::filesystem::path &target) {
 
 } // namespace
 
+bool isTemporaryFileName(std::string_view name) {
+    return name.size() > 9 && name.starts_with(".") && name.ends_with(".partial");
+}
+
 AtomicOutputFile::AtomicOutputFile(std::filesystem::path target)
     : target_(std::move(target)), temporary_(temporaryBeside(target_)) {
     out_.open(temporary_, std::ios::binary | std::ios::trunc);

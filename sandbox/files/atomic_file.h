@@ -9,6 +9,10 @@
 
 namespace plix::files {
 
+// Whether a file name is that of a temporary file the writer makes beside its
+// target (".NAME.TAG.partial").
+bool isTemporaryFileName(std::string_view name);
+
 // A file written in pieces and put in place by commit(). Destroyed without a
 // commit, it removes its temporary file and leaves the target untouched.
 class AtomicOutputFile {

@@ -143,7 +143,7 @@ BlockReading readEffectBlock(const std::vector<std::string> &lines) {
         }
         line.name = nameFor(line.keyword);
         if (i == 0) {
-            if (namesPrefix(line.keyword, "PLIX_START")) {
+            if (namesPrefix(line.keyword, PLIX_SCENE_START)) {
                 line.kind = BlockLineReading::Kind::Opening;
                 line.name.reset();
                 continue;

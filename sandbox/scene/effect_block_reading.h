@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "persist/scene_keywords.h"
+#include "plix/host/scene_block.h"
 
 namespace plix::scene {
 
@@ -33,15 +33,21 @@ enum class BlockName {
     SpreadMin, SpreadMax, Reference, AvoidX, AvoidY, AvoidZ,
 };
 // In the order the effect tests them.
+namespace detail {
+inline constexpr const char *valueKeywords[PLIX_SCENE_VALUE_COUNT] = PLIX_SCENE_VALUE_KEYWORDS;
+}
 inline constexpr std::array<const char *, 16> blockNames = {
-    sceneEndKeyword,
-    sceneValueKeywords[SceneV0Min],     sceneValueKeywords[SceneV0Max],      sceneValueKeywords[SceneAgeMin],
-    sceneValueKeywords[SceneAgeMax],    sceneValueKeywords[SceneGravity],    sceneValueKeywords[SceneRegist],
-    sceneValueKeywords[SceneStartFrame], sceneValueKeywords[SceneBirth],     sceneValueKeywords[SceneReCycle],
-    sceneValueKeywords[SceneSpreadMin], sceneValueKeywords[SceneSpreadMax],  sceneReferenceKeyword,
-    sceneValueKeywords[SceneAvoidX],    sceneValueKeywords[SceneAvoidY],     sceneValueKeywords[SceneAvoidZ],
+    PLIX_SCENE_END,
+    detail::valueKeywords[PLIX_SCENE_V0MIN],     detail::valueKeywords[PLIX_SCENE_V0MAX],
+    detail::valueKeywords[PLIX_SCENE_AGEMIN],    detail::valueKeywords[PLIX_SCENE_AGEMAX],
+    detail::valueKeywords[PLIX_SCENE_GRAVITY],   detail::valueKeywords[PLIX_SCENE_REGIST],
+    detail::valueKeywords[PLIX_SCENE_START_F],   detail::valueKeywords[PLIX_SCENE_BIRTH],
+    detail::valueKeywords[PLIX_SCENE_RECYCLE],   detail::valueKeywords[PLIX_SCENE_SPREADMIN],
+    detail::valueKeywords[PLIX_SCENE_SPREADMAX], PLIX_SCENE_REFERENCE,
+    detail::valueKeywords[PLIX_SCENE_AVOIDX],    detail::valueKeywords[PLIX_SCENE_AVOIDY],
+    detail::valueKeywords[PLIX_SCENE_AVOIDZ],
 };
-inline constexpr std::size_t maxBlockLinesRead = 4096;
+inline constexpr std::size_t maxBlockLinesRead = PLIX_SCENE_BLOCK_MOST_LINES;
 const char *nameOf(BlockName name);
 bool isWholeNumberSetting(BlockName name);
 

@@ -1,4 +1,6 @@
 #include "scene/scene_notes.h"
+#include "text/words.h"
+#include "text/number_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,14 +15,14 @@
 namespace plix::scene {
 namespace {
 
+using text::lowered;
+using text::plural;
+
 using Kind = BlockLineReading::Kind;
 
 std::string inQuotes(std::string_view text) { return "'" + printable(text) + "'"; }
 
-std::string number(double value) {
-    char buffer[64];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-}
+std::string number(double value) { return text::shortestText(value); }
 
 std::string fixed(double value, int decimals) {
     char buffer[64];
@@ -40,12 +42,6 @@ std::string trimmed(std::string_view text) {
     if (first == std::string_view::npos) return {};
     const std::size_t last = text.find_last_not_of(" \t\r\n\v\f");
     return std::string(text.substr(first, last - first + 1));
-}
-
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char &c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
 }
 
 std::string allNames() {
@@ -69,7 +65,7 @@ std::optional<std::string> meantName(std::string_view keyword) {
 
 std::string ignoredLineText(std::string_view line, std::string_view keyword) {
     const std::string start = "the effect ignores " + inQuotes(line) + ": ";
-    if (keyword == "PLIX_START") return start + "the block is already open (a second PLIX_START)";
+    if (keyword == PLIX_SCENE_START) return start + "the block is already open (a second " PLIX_SCENE_START ")";
     const std::optional<std::string> meant = meantName(keyword);
     if (meant && keyword.find('\t') != std::string_view::npos)
         return start + "a tab does not separate a keyword from its value; write '" + *meant + " VALUE' with a space";
@@ -123,8 +119,6 @@ std::string joined(const std::vector<std::string> &parts) {
     return text;
 }
 
-std::string plural(long long n, const char *word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
-
 // "this line is not read", "this line and the 3 lines after it are not read"
 std::string notRead(long long after) {
     return after == 0 ? "this line is not read" : "this line and the " + plural(after, "line") + " after it are not read";
@@ -158,23 +152,23 @@ private:
             switch (line.kind) {
             case Kind::NotOpening:
                 add(at, "the effect reads nothing of this block: its first line " + inQuotes(text) +
-                            " is not PLIX_START, so the effect keeps its default settings" +
+                            " is not " PLIX_SCENE_START ", so the effect keeps its default settings" +
                             (count > 1 ? " and the " + plural(static_cast<long long>(count - 1), "line") +
                                              " after it are not read"
                                        : ""));
                 return;
             case Kind::Opening:
                 if (line.keyword.empty())
-                    add(at, "the effect takes this empty line (or one that begins with a space) as PLIX_START");
-                else if (line.keyword != "PLIX_START")
-                    add(at, "the effect takes " + inQuotes(line.keyword) + " as PLIX_START");
+                    add(at, "the effect takes this empty line (or one that begins with a space) as " PLIX_SCENE_START);
+                else if (line.keyword != PLIX_SCENE_START)
+                    add(at, "the effect takes " + inQuotes(line.keyword) + " as " PLIX_SCENE_START);
                 break;
             case Kind::End:
                 if (line.keyword.empty() && i + 1 < count)
                     add(at, "an empty line, or one that begins with a space, ends the block for the effect: the " +
                                 plural(static_cast<long long>(count - i - 1), "line") + " after it are not read");
-                else if (!line.keyword.empty() && line.keyword != "PLIX_END")
-                    add(at, "the effect takes " + inQuotes(line.keyword) + " as PLIX_END and ends the block here");
+                else if (!line.keyword.empty() && line.keyword != PLIX_SCENE_END)
+                    add(at, "the effect takes " + inQuotes(line.keyword) + " as " PLIX_SCENE_END " and ends the block here");
                 break;
             case Kind::Setting: settingNote(line, text, at, reading); break;
             case Kind::Reference: break;
@@ -187,7 +181,7 @@ private:
             case Kind::Unread:
                 if (reading.endLine && *reading.endLine + 1 == i) {
                     if (!reading.lines[*reading.endLine].keyword.empty())
-                        add(at, "the effect stops reading at the block's end (PLIX_END on line " +
+                        add(at, "the effect stops reading at the block's end (" PLIX_SCENE_END " on line " +
                                     std::to_string(lineOf(effect, *reading.endLine)) + "): " +
                                     notRead(static_cast<long long>(count - i - 1)));
                 } else if (!reading.endLine && (i == 0 || reading.lines[i - 1].kind != Kind::Unread)) {

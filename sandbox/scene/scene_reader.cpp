@@ -1,4 +1,5 @@
 #include "scene/scene_reader.h"
+#include "text/number_text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -47,10 +48,7 @@ constexpr long long intMax = std::numeric_limits<int>::max();
 
 using Words = std::vector<std::string>;
 
-std::string formatNumber(double value) {
-    char buffer[64];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-}
+std::string formatNumber(double value) { return text::shortestText(value); }
 
 std::string tooLong() {
     return "line longer than " + std::to_string(maxSceneLineLength) + " bytes, the most a scene line may hold";

@@ -28,13 +28,13 @@
 #include <string>
 #include <string_view>
 
-#include "persist/scene_keywords.h"
+#include "plix/host/scene_block.h"
 #include "scene/scene.h"
 #include "scene/scene_error.h"
 
 namespace plix::scene {
 
-inline constexpr std::size_t maxBlockLineLength = sceneLineSize - 1;
+inline constexpr std::size_t maxBlockLineLength = PLIX_SCENE_LINE_SIZE - 1;
 inline constexpr std::size_t maxSceneLineLength = 65536;
 inline constexpr double minSceneFps = 0.001;
 

@@ -1,4 +1,5 @@
 #include "scene/scene_writer.h"
+#include "text/number_text.h"
 
 #include <charconv>
 #include <sstream>
@@ -8,11 +9,7 @@
 namespace plix::scene {
 namespace {
 
-std::string number(double value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
+std::string number(double value) { return text::shortestText(value); }
 
 std::string meshReference(const SceneObject &object, const std::filesystem::path &outputFolder) {
     std::error_code ec;

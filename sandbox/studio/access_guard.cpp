@@ -1,4 +1,5 @@
 #include "studio/access_guard.h"
+#include "text/words.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,11 +10,7 @@
 namespace plix::studio {
 namespace {
 
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
+using text::lowered;
 
 bool isLoopback(std::string_view address) {
     return address == "localhost" || address == "::1" || address.starts_with("127.");

@@ -1,4 +1,5 @@
 #include "studio/frame_encoding.h"
+#include "text/number_text.h"
 
 #include <bit>
 #include <charconv>
@@ -26,8 +27,7 @@ void appendNumber(std::string &out, Number value) {
         out += std::isnan(value) ? "\"nan\"" : value > 0 ? "\"inf\"" : "\"-inf\"";
         return;
     }
-    char buffer[64];
-    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+    text::appendShortestText(out, value);
 }
 
 } // namespace

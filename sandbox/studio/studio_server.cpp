@@ -1,4 +1,5 @@
 #include "studio/studio_server.h"
+#include "text/words.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,10 +10,7 @@
 namespace plix::studio {
 namespace {
 
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
+using text::lowered;
 
 ApiRequest apiRequest(const httplib::Request &request) {
     ApiRequest out;

@@ -23,7 +23,7 @@ int randomInt(std::string_view id, CheckRandom &random) {
 
 } // namespace
 
-standin::PanelValue randomPanelValue(const ControlSpec &control, CheckRandom &random) {
+standin::PanelValue randomPanelValue(const ExpectedControl &control, CheckRandom &random) {
     if (control.dataType == "float") return randomReal(random);
     if (control.dataType == "float3") return geometry::Vec3{randomReal(random), randomReal(random), randomReal(random)};
     return randomInt(control.idText, random);

@@ -1,16 +1,18 @@
 // The twelve controls of the module's settings panel as the host expects them,
-// and random values for them.
+// and random values for them. Written out here on purpose, not taken from the
+// module's own tables: the validator checks a module file against what a host
+// expects, so its model of the settings must not move when the module does.
 #pragma once
 
 #include <string_view>
 
 #include "check_random.h"
-#include "host/service_abi.h"
+#include "plix/host/service_abi.h"
 #include "plix/standin/panel_toolkit.h"
 
 namespace plix::validate {
 
-struct ControlSpec {
+struct ExpectedControl {
     unsigned int id;
     std::string_view idText;
     std::string_view label;
@@ -18,7 +20,7 @@ struct ControlSpec {
     std::string_view dataType;
 };
 
-inline constexpr ControlSpec panelControls[] = {
+inline constexpr ExpectedControl panelControls[] = {
     {PLIX_ID4('v', 'm', 'i', 'n'), "vmin", "v0 min", "float", "float"},
     {PLIX_ID4('v', 'm', 'a', 'x'), "vmax", "v0 max", "float", "float"},
     {PLIX_ID4('s', 'p', 'm', 'n'), "spmn", "Spread min", "iSlider", "integer"},
@@ -34,13 +36,13 @@ inline constexpr ControlSpec panelControls[] = {
 };
 
 inline constexpr unsigned int idOf(std::string_view text) {
-    for (const ControlSpec &control : panelControls)
+    for (const ExpectedControl &control : panelControls)
         if (control.idText == text) return control.id;
     return 0;
 }
 
 // A random value of the control's data type, mostly ordinary, now and then
 // at an edge (zero, negative zero, tiny, huge, the integer limits).
-standin::PanelValue randomPanelValue(const ControlSpec &control, CheckRandom &random);
+standin::PanelValue randomPanelValue(const ExpectedControl &control, CheckRandom &random);
 
 } // namespace plix::validate

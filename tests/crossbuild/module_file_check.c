@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "host/abi_layout.h"
+#include "plix/host/abi_layout.h"
 
 #ifdef _WIN32
 #include <windows.h>

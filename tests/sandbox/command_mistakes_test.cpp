@@ -176,7 +176,7 @@ std::vector<Mistake> mistakes() {
         {"bad frame range", nothing, play({"--frames", "x"}), 2, {"--frames"}, {"!out"}},
         {"unknown option", nothing, play({"--bogus"}), 2, {"--bogus"}, {"!out"}},
         {"panel without scene", nothing, {"panel"}, 2, {"SCENE"}, {}},
-        {"binary --set value", scene(oneObject), {"panel", "s.scene", "--set", "vmin=\x07\xfe"}, 1,
+        {"binary --set value", scene(oneObject), {"panel", "s.scene", "--set", "vmin=\x07\xfe"}, 2,
          {"got '\\x07\\xFE'"}, {}},
         {"output folder is a file", [](const Inputs &in) { in.write("out", "a file"); }, play({}), 1, {"the output folder out"}, {}},
     };

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <map>
 
-#include "app/frame_range.h"
+#include "player/frame_range.h"
 #include "play_helpers.h"
 
 namespace plix::testing {

@@ -83,6 +83,7 @@ struct BadEdit {
     const char *object;
     int effect;
     const char *says;
+    int exitCode = 2; // an edit the panel cannot take is a wrong command line
 };
 
 void PrintTo(const BadEdit &bad, std::ostream *out) { *out << bad.says; }
@@ -99,7 +100,7 @@ TEST_P(PanelCommandErrors, StopWithAReasonAndSaveNothing) {
     options.effect = bad.effect;
     options.save = folder / "out.scene";
     const CommandResult result = panel(options);
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, bad.exitCode);
     EXPECT_NE(result.err.find(bad.says), std::string::npos) << result.err;
     EXPECT_FALSE(std::filesystem::exists(*options.save));
 }
@@ -116,8 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadEdit{{"recy=maybe"}, nullptr, 1, "takes on, off or a whole number"},
                       BadEdit{{"avoi=1,2"}, nullptr, 1, "three finite numbers separated by commas"},
                       BadEdit{{"grav=1", "spmx=x"}, nullptr, 1, "'spmx'"},
-                      BadEdit{{}, "Nobody", 1, "no object 'Nobody'"},
-                      BadEdit{{}, "First", 2, "has 1 effect(s); there is no effect 2"}));
+                      BadEdit{{}, "Nobody", 1, "no object 'Nobody'", 1},
+                      BadEdit{{}, "First", 2, "has 1 effect(s); there is no effect 2", 1}));
 
 } // namespace
 } // namespace plix::testing

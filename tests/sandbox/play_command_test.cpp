@@ -6,7 +6,7 @@
 #include <charconv>
 #include <map>
 
-#include "app/frame_range.h"
+#include "player/frame_range.h"
 #include "play_helpers.h"
 #include "plix/standin/standin.h"
 #include "scene/scene_reader.h"

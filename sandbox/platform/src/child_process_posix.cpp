@@ -1,4 +1,5 @@
 #include "plix/platform/child_process.h"
+#include "plix/platform/stop_requests.h"
 
 #include <cctype>
 #include <csignal>
@@ -82,36 +83,6 @@ void drain(Pipe &pipe, std::string &sink, std::size_t cap, bool &truncated) {
     sink.append(buffer, take);
     if (take < static_cast<std::size_t>(n)) truncated = true;
 }
-
-// The signal that asks this process to stop while a child runs, if any.
-volatile std::sig_atomic_t interruptedBy = 0;
-void noteInterrupt(int signal) { interruptedBy = signal; }
-
-// Catches the signals that would end this process for the time of one wait,
-// and puts the earlier handlers back.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        interruptedBy = 0;
-        struct sigaction catching {};
-        catching.sa_handler = noteInterrupt;
-        sigemptyset(&catching.sa_mask);
-        for (std::size_t i = 0; i < std::size(signals); ++i) {
-            sigaction(signals[i], nullptr, &earlier_[i]);
-            // A signal this process ignores (started in the background) stays ignored.
-            if (earlier_[i].sa_handler != SIG_IGN) sigaction(signals[i], &catching, nullptr);
-        }
-    }
-    ~InterruptGuard() {
-        for (std::size_t i = 0; i < std::size(signals); ++i) sigaction(signals[i], &earlier_[i], nullptr);
-    }
-    InterruptGuard(const InterruptGuard &) = delete;
-    InterruptGuard &operator=(const InterruptGuard &) = delete;
-
-private:
-    static constexpr int signals[] = {SIGINT, SIGTERM, SIGHUP};
-    struct sigaction earlier_[3] {};
-};
 
 // True once the child has ended; it stays a zombie (not reaped), so its process
 // id, which is also its group's id, cannot be reused meanwhile.
@@ -198,7 +169,7 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
     // The child leads a process group of its own: everything it starts can be
     // found and killed with it.
     // From before the child exists, so no stop request can slip between.
-    const InterruptGuard guard;
+    const StopRequests stopRequests;
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
@@ -221,16 +192,16 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
     const auto deadline = Clock::now() + options.timeout;
     bool ended = false;
     drainUntil(out, err, result, options, deadline, 10,
-               [&] { return interruptedBy != 0 || (ended = hasEnded(pid)); });
-    while (!ended && interruptedBy == 0 && Clock::now() < deadline) {
+               [&] { return stopRequestSignal() != 0 || (ended = hasEnded(pid)); });
+    while (!ended && stopRequestSignal() == 0 && Clock::now() < deadline) {
         ended = hasEnded(pid);
         if (!ended) usleep(2000);
     }
-    if (interruptedBy != 0) {
+    if (const int signal = stopRequestSignal(); signal != 0) {
         kill(-group, SIGKILL);
         reap(pid);
         result.outcome = ChildOutcome::Interrupted;
-        result.interruptSignal = interruptedBy;
+        result.interruptSignal = signal;
         return result;
     }
     if (!ended) {

@@ -1,4 +1,7 @@
 #include "plix/platform/child_process.h"
+#include "plix/platform/stop_requests.h"
+
+#include <chrono>
 
 #include <cstdio>
 #include <map>
@@ -145,10 +148,18 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
         return result;
     }
 
-    const auto millis = options.timeout.count();
-    const DWORD wait = millis <= 0 ? 0 : millis >= 0xFFFFFFFELL ? 0xFFFFFFFEu : static_cast<DWORD>(millis);
-    const bool timedOut = WaitForSingleObject(processHandle.value, wait) == WAIT_TIMEOUT;
-    if (timedOut) {
+    // Waited for in slices, so that a stop request ends the wait within one.
+    const StopRequests stopRequests;
+    const auto deadline = std::chrono::steady_clock::now() + options.timeout;
+    bool timedOut = false;
+    int stopSignal = 0;
+    while (WaitForSingleObject(processHandle.value, 50) == WAIT_TIMEOUT) {
+        if ((stopSignal = stopRequestSignal()) != 0 || std::chrono::steady_clock::now() >= deadline) {
+            timedOut = stopSignal == 0;
+            break;
+        }
+    }
+    if (timedOut || stopSignal != 0) {
         stopAll();
         WaitForSingleObject(processHandle.value, INFINITE);
     } else if (job.value) {
@@ -167,6 +178,11 @@ ChildResult runChild(const std::filesystem::path &executable, const std::vector<
     }
     result.outputTruncated = outReader.truncated || errReader.truncated;
 
+    if (stopSignal != 0) {
+        result.outcome = ChildOutcome::Interrupted;
+        result.interruptSignal = stopSignal;
+        return result;
+    }
     if (timedOut) {
         result.outcome = ChildOutcome::TimedOut;
         return result;

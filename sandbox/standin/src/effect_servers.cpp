@@ -19,7 +19,7 @@ HandlerServer::HandlerServer(const ModuleFile &module, StandinHost &host) : modu
 }
 
 int HandlerServer::activate(int version) {
-    const ServerRow *server = module_.findServer("DisplacementHandler");
+    const ServerRow *server = module_.findServer(PLIX_CLASS_DISPLACEMENT_HANDLER);
     if (!server || !server->activate) return -1;
     return server->activate(version, host_.globalFunc(), &record_, module_.serverData());
 }
@@ -112,7 +112,7 @@ unsigned int HandlerServer::flags(void *instance) {
 InterfaceActivation InterfaceServer::activate(void *instance, int version, void *prefill) {
     InterfaceActivation activation;
     activation.record = {instance, prefill, prefill, prefill};
-    const ServerRow *server = module_.findServer("DisplacementInterface");
+    const ServerRow *server = module_.findServer(PLIX_CLASS_DISPLACEMENT_INTERFACE);
     if (!server || !server->activate) return activation;
     activation.result = server->activate(version, host_.globalFunc(), &activation.record, module_.serverData());
     return activation;

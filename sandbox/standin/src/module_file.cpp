@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "plix/platform/module_file_check.h"
-#include "host/abi_layout.h" // the records read here have the module's layout, on every system
+#include "plix/host/abi_layout.h" // the records read here have the module's layout, on every system
 
 namespace plix::standin {
 namespace {

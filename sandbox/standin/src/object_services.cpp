@@ -1,5 +1,5 @@
 // "LW Object Info" and "LW Item Info": the scene objects, as the module asks.
-#include "host/slots.hpp"
+#include "plix/host/slots.h"
 #include "plix/standin/standin_host.h"
 #include "service_tables.h"
 

@@ -1,5 +1,5 @@
 // "Particle Services": systems and their buffers, kept in the host's store.
-#include "host/slots.hpp"
+#include "plix/host/slots.h"
 #include "plix/standin/standin_host.h"
 #include "service_tables.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/service_abi.h"
+#include "plix/host/service_abi.h"
 
 namespace plix::standin {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "host/service_abi.h"
+#include "plix/host/service_abi.h"
 
 namespace plix::standin::detail {
 

@@ -1,5 +1,5 @@
 // "LWXPanel": the panel toolkit's entries, kept in the host's toolkit.
-#include "host/slots.hpp"
+#include "plix/host/slots.h"
 #include "plix/standin/standin_host.h"
 #include "service_tables.h"
 

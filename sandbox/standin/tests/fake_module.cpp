@@ -1,5 +1,5 @@
 // A module file with one fault in its descriptor, chosen at build time.
-#include "host/plugin_abi.h"
+#include "plix/host/plugin_abi.h"
 
 #ifdef _WIN32
 #define FAKE_EXPORT __declspec(dllexport)

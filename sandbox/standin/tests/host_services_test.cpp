@@ -2,7 +2,7 @@
 // and the slots of each table.
 #include <gtest/gtest.h>
 
-#include "host/slots.hpp"
+#include "plix/host/slots.h"
 #include "plix/standin/standin_host.h"
 
 namespace plix::standin {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/slots.hpp"
+#include "plix/host/slots.h"
 #include "plix/standin/standin_host.h"
 
 namespace plix::standin {

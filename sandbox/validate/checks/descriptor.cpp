@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "checks/checks.h"
+#include "plix/host/plugin_abi.h"
 #include "module_session.h"
 
 namespace plix::validate {
@@ -13,7 +14,8 @@ struct ExpectedServer {
     std::string_view className;
     bool interface;
 };
-constexpr ExpectedServer expectedServers[] = {{"DisplacementHandler", false}, {"DisplacementInterface", true}};
+constexpr ExpectedServer expectedServers[] = {{PLIX_CLASS_DISPLACEMENT_HANDLER, false},
+                                              {PLIX_CLASS_DISPLACEMENT_INTERFACE, true}};
 
 std::string_view textOr(const char *text) { return text ? std::string_view(text) : std::string_view("(null)"); }
 
@@ -33,7 +35,7 @@ std::string checkDescriptor(CheckContext &context) {
         const std::string_view className = textOr(row.className), name = textOr(row.name);
         expect(className == expectedServers[i].className, "server row ", i + 1, " has class \"", className,
                "\", expected \"", expectedServers[i].className, "\"");
-        expect(name == "PLIX!", "server row ", i + 1, " is named \"", name, "\", expected \"PLIX!\"");
+        expect(name == PLIX_SERVER_NAME, "server row ", i + 1, " is named \"", name, "\", expected \"" PLIX_SERVER_NAME "\"");
         expect(row.activate != nullptr, "server row ", i + 1, " has no activation entry");
         expect(row.reserved == nullptr, "the fourth field of server row ", i + 1, " is not null");
     }

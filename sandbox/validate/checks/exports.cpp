@@ -1,7 +1,7 @@
 // The module file exports exactly one name: the module descriptor.
 #include "checks/checks.h"
 #include "exported_symbols.h"
-#include "host/plugin_abi.h"
+#include "plix/host/plugin_abi.h"
 
 namespace plix::validate {
 

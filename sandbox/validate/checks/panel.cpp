@@ -32,7 +32,7 @@ void checkTables(void *instance, const standin::PanelState &panel) {
     expect(panel.data.size() == std::size(panelControls), "the data table has ", panel.data.size(),
            " rows, expected 12");
     for (std::size_t i = 0; i < std::size(panelControls); ++i) {
-        const ControlSpec &spec = panelControls[i];
+        const ExpectedControl &spec = panelControls[i];
         const standin::PanelRow &control = panel.controls[i], &data = panel.data[i];
         expect(control.id == spec.id && control.label == spec.label && control.type == spec.controlType, "control row ",
                i + 1, " is (0x", std::hex, control.id, std::dec, ", \"", control.label, "\", \"", control.type,
@@ -53,7 +53,7 @@ void checkTables(void *instance, const standin::PanelState &panel) {
 
 void compareShown(const standin::PanelToolkit &toolkit, const void *panel, const SettingsModel &stored,
                   const std::string &after) {
-    for (const ControlSpec &control : panelControls) {
+    for (const ExpectedControl &control : panelControls) {
         const std::optional<PanelValue> expected = stored.shown(control.idText);
         if (!expected) continue;
         const PanelValue value = toolkit.readValue(panel, control.id);
@@ -133,7 +133,7 @@ std::string checkPanel(CheckContext &context) {
     compareShown(toolkit, panelHandle, stored, "creation");
     std::string last = "creation";
     for (int e = 1; e <= edits; ++e) {
-        const ControlSpec &control = panelControls[random.below(std::size(panelControls))];
+        const ExpectedControl &control = panelControls[random.below(std::size(panelControls))];
         const PanelValue value = randomPanelValue(control, random);
         last = text("edit ", e, " ('", control.idText, "' = ", show(value), ")");
         expect(toolkit.enterValue(panelHandle, control.id, value) == 1, last, " did not return 1");

@@ -25,7 +25,7 @@ std::string editRandomly(ModuleSession &session, void *panel, CheckRandom &rando
     const int count = static_cast<int>(random.between(4, 24));
     for (int e = 0; e < count; ++e) {
         // The eleven bound controls, and now and then the unbound 'lkag'.
-        const ControlSpec &control =
+        const ExpectedControl &control =
             panelControls[random.below(std::size(panelControls) - (random.chance(90) ? 1 : 0))];
         const standin::PanelValue value = randomPanelValue(control, random);
         const std::optional<int> result = session.host.panels().enterValue(panel, control.id, value);

@@ -8,10 +8,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/default_scene.h"
-#include "app/scene_effects.h"
-#include "app/scene_source.h"
-#include "app/studio_session.h"
+#include "player/default_scene.h"
+#include "player/scene_effects.h"
+#include "player/scene_source.h"
+#include "studio/studio_session.h"
 #include "play_helpers.h"
 #include "scene/scene_reader.h"
 #include "studio/studio_api.h"

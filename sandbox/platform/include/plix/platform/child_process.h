@@ -20,8 +20,8 @@ enum class ChildOutcome {
     Crashed,     // killed by a signal / ended by an unhandled exception: see crashCode
     TimedOut,    // still running at the deadline; it and its group were killed
     StartFailed, // could not be started at all: see startError
-    Interrupted, // this process got SIGINT, SIGTERM or SIGHUP meanwhile (POSIX): the
-                 // child and its group were killed; see interruptSignal
+    Interrupted, // a stop request came meanwhile (stop_requests.h): the child and
+                 // its group were killed; see interruptSignal
 };
 
 struct ChildOptions {
@@ -53,9 +53,9 @@ struct ChildResult {
 // Starts `executable` with `arguments` (not including the program name),
 // stdin empty, stdout and stderr captured; waits for it to end or time out.
 // Blocks the calling thread. Never throws for a failure of the child. On POSIX
-// the child's group does not get the terminal's Ctrl-C, so while it runs
-// SIGINT, SIGTERM and SIGHUP are caught here: they kill the group and end the
-// wait as Interrupted, with the earlier handlers back in place.
+// the child's group does not get the terminal's Ctrl-C, so while it runs stop
+// requests are caught (a StopRequests of its own, nested in the caller's if
+// there is one): they kill the group and end the wait as Interrupted.
 ChildResult runChild(const std::filesystem::path &executable,
                      const std::vector<std::string> &arguments,
                      const ChildOptions &options = {});

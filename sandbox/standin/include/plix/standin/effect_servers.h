@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "host/handler_abi.h"
+#include "plix/host/handler_abi.h"
 #include "plix/geometry.h"
 #include "plix/standin/module_file.h"
 #include "plix/standin/standin_host.h"

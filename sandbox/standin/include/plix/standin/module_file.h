@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/plugin_abi.h"
+#include "plix/host/plugin_abi.h"
 #include "plix/platform/module_library.h"
 
 namespace plix::standin {
@@ -52,7 +52,7 @@ public:
     // The rows of the server table before its all-zero row (at most 256).
     const std::vector<ServerRow> &servers() const { return servers_; }
     // The first row of that class and name, or null.
-    const ServerRow *findServer(std::string_view className, std::string_view name = "PLIX!") const;
+    const ServerRow *findServer(std::string_view className, std::string_view name = PLIX_SERVER_NAME) const;
 
     // Any exported symbol, for tests of what the file exports.
     void *symbol(const char *name) const { return library_.symbol(name); }

@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "host/service_abi.h"
+#include "plix/host/service_abi.h"
 #include "plix/geometry.h"
 
 namespace plix::standin {

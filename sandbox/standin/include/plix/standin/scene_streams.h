@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/handler_abi.h"
+#include "plix/host/handler_abi.h"
 
 namespace plix::standin {
 

@@ -18,8 +18,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "host/plugin_abi.h"
-#include "host/service_abi.h"
+#include "plix/host/plugin_abi.h"
+#include "plix/host/service_abi.h"
 #include "plix/standin/call_log.h"
 #include "plix/standin/panel_toolkit.h"
 #include "plix/standin/particle_store.h"

@@ -1,11 +1,11 @@
-#include "app/output_folder.h"
+#include "player/output_folder.h"
 
 #include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "app/sandbox_error.h"
+#include "player/sandbox_error.h"
 #include "plix/platform/sha256.h"
 #include "files/atomic_file.h"
 
@@ -47,13 +47,9 @@ std::string describe(const Json &manifest) {
     return "scene " + text("scene") + ", module " + text("module_sha256").substr(0, 12) + "…, " + text("program");
 }
 
-bool isFrameFileName(const std::string &name) {
-    return name.rfind("frame_", 0) == 0 && name.size() > 10 && name.compare(name.size() - 4, 4, ".ply") == 0;
-}
+bool isFrameFileName(const std::string &name) { return cache::plyCacheFrameOf(name).has_value(); }
 
-bool isTemporaryName(const std::string &name) {
-    return name.rfind(".", 0) == 0 && name.size() > 8 && name.compare(name.size() - 8, 8, ".partial") == 0;
-}
+bool isTemporaryName(const std::string &name) { return files::isTemporaryFileName(name); }
 
 // Outputs of an earlier play found in the folder, by their names: only files
 // (a folder named preview.png is nobody's output and is never removed), and

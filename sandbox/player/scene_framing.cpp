@@ -1,4 +1,4 @@
-#include "app/scene_framing.h"
+#include "player/scene_framing.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_range.h"
+#include "player/frame_range.h"
 #include "cache/particle_cache.h"
 
 namespace plix::sandbox {

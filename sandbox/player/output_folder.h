@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/output_names.h"
+#include "player/output_names.h"
 
 namespace plix::sandbox {
 

@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "app/scene_effects.h"
+#include "player/scene_effects.h"
 #include "preview/preview_view.h"
 
 namespace plix::sandbox {

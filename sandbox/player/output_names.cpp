@@ -1,4 +1,6 @@
-#include "app/output_names.h"
+#include "player/output_names.h"
+
+#include "files/atomic_file.h"
 
 #include <cstdio>
 
@@ -38,7 +40,7 @@ bool isPlayOutputName(const std::string &name) {
         return true;
     if (startsWith(name, "cache_") && endsWith(name, ".csv")) return true;
     if (startsWith(name, "preview_") && (endsWith(name, ".png") || endsWith(name, ".gif"))) return true;
-    return startsWith(name, ".") && endsWith(name, ".partial");
+    return files::isTemporaryFileName(name);
 }
 
 } // namespace plix::sandbox

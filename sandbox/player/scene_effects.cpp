@@ -1,7 +1,7 @@
-#include "app/scene_effects.h"
+#include "player/scene_effects.h"
 
-#include "app/sandbox_error.h"
-#include "host/service_abi.h"
+#include "player/sandbox_error.h"
+#include "plix/host/service_abi.h"
 
 #include <memory>
 

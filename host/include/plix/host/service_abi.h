@@ -109,7 +109,9 @@ typedef struct DataRow {
  * data again (from the calling thread's sequence) for a speed, spread or age
  * bound, and returns 1. Both are entries of that instance: they must not
  * overlap any other entry of it. */
+/* [thread: any; overlaps no set, newTime, load or copy of the instance] */
 typedef void *XPanelGetFunc(void *instance, unsigned int id);
+/* [thread: any; overlaps no other entry or callback of the instance] */
 typedef int XPanelSetFunc(void *instance, unsigned int id, void *value);
 /* Makes a form panel from the control table; null when it cannot. */
 typedef void *XPanelCreateFunc(int kind, const ControlRow *controls);

@@ -10,4 +10,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A wrong command line found only once the command has begun (an edit that
+// names no control of the module's panel): exit code 2, as for any other.
+class CommandLineError : public SandboxError {
+public:
+    using SandboxError::SandboxError;
+};
+
 } // namespace plix::sandbox

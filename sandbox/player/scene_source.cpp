@@ -1,6 +1,6 @@
-#include "app/scene_source.h"
+#include "player/scene_source.h"
 
-#include "app/default_scene.h"
+#include "player/default_scene.h"
 #include "scene/printable_text.h"
 #include "scene/scene_reader.h"
 

@@ -136,11 +136,13 @@ enum {
  * the launch data from the calling thread's sequence, creates a particle
  * system and attaches it to the object. Returns the instance, or null when
  * memory runs out or the object reports a negative point count. First entry
- * of an instance; after an activation that succeeded. */
+ * of an instance; after an activation that succeeded.
+ * [thread: any; draws from that thread's sequence; overlaps no activation] */
 typedef void *CreateEntry(void *priv, void *context, const char **errorText);
 
 /* Releases the instance and its sparks; accepts null. Makes no service call:
- * the particle system stays the host's. Last entry of an instance. */
+ * the particle system stays the host's. Last entry of an instance.
+ * [thread: any; overlaps no other entry or panel callback of the instance] */
 typedef void DestroyEntry(void *instance);
 
 /* Copies the settings (and the reference name) of `source` into
@@ -148,7 +150,8 @@ typedef void DestroyEntry(void *instance);
  * equal point counts the destination takes the source's launch data over,
  * otherwise it draws its own afresh from the calling thread's sequence.
  * Copying onto itself does nothing.
- * Error text: null. Neither instance may be in use on another thread. */
+ * Error text: null.
+ * [thread: any; overlaps no other entry of either instance] */
 typedef const char *CopyEntry(void *destination, void *source);
 
 /* Reads the effect's block through `state`. A line's keyword is its text
@@ -157,25 +160,30 @@ typedef const char *CopyEntry(void *destination, void *source);
  * otherwise the lines up to one naming "PLIX_END" (an empty line, the
  * stream's end, or 4096 lines at most) replace the settings they name, and
  * all launch data are drawn again from the calling thread's sequence.
- * Error text: null; accepts a null instance or state. */
+ * Error text: null; accepts a null instance or state.
+ * [thread: any; overlaps no other entry or panel callback of the instance] */
 typedef const char *LoadEntry(void *instance, const LoadState *state);
 
 /* Writes the block through `state`: sixteen lines, "PLIX_START", fourteen
  * "Keyword value" lines with six decimals, "PLIX_END". Only reads the
- * instance. Error text: null; accepts a null instance or state. */
+ * instance. Error text: null; accepts a null instance or state.
+ * [thread: any; overlaps no entry or panel callback that writes the instance] */
 typedef const char *SaveEntry(void *instance, const SaveState *state);
 
 /* The instance's own text, "PLIX! ver. 1.0": its buffer, rewritten on every
- * call, valid until destroy. The host reads it, never frees it. */
+ * call, valid until destroy. The host reads it, never frees it.
+ * [thread: any; overlaps no other describe of the instance] */
 typedef const char *DescribeEntry(void *instance);
 
-/* The items the effect depends on: always null, none. */
+/* The items the effect depends on: always null, none.
+ * [thread: any; reads nothing] */
 typedef const void **UseItemsEntry(void *instance);
 
-/* Told of changed item identifiers; does nothing. */
+/* Told of changed item identifiers; does nothing. [thread: any] */
 typedef void ChangeIdEntry(void *instance, const void **ids);
 
-/* Before and after rendering; both do nothing. Error text: null. */
+/* Before and after rendering; both do nothing. Error text: null.
+ * [thread: any] */
 typedef const char *RenderInitEntry(void *instance, int mode);
 typedef void RenderCleanupEntry(void *instance);
 
@@ -184,16 +192,20 @@ typedef void RenderCleanupEntry(void *instance);
  * on, at the parking position otherwise; the effect counts 30 frames per
  * second whatever the scene's rate), publishes one particle per spark and
  * rewinds the evaluation cursor to the first spark. Error text: null.
- * Before that frame's evaluate calls, never overlapping them. */
+ * [thread: any; before that frame's evaluate calls; overlaps no other entry
+ *  or panel callback of the instance] */
 typedef const char *NewTimeEntry(void *instance, int frame, double time);
 
 /* Writes the position of the next spark into access->newPos, whatever point
  * the record names: the n-th call after newTime gets spark n - 1, every call
  * past the last spark the last spark again; an object without points gets
- * the parking position. Once per point after newTime, one call at a time. */
+ * the parking position.
+ * [thread: any, the same as newTime's or ordered after it; once per point,
+ *  one call at a time; overlaps no other entry of the instance] */
 typedef void EvaluateEntry(void *instance, DisplacementAccess *access);
 
-/* How to read evaluate's positions: always PLIX_FLAG_WORLD_POSITIONS. */
+/* How to read evaluate's positions: always PLIX_FLAG_WORLD_POSITIONS.
+ * [thread: any; reads nothing] */
 typedef unsigned int FlagsEntry(void *instance);
 
 /* Bit 0 of the flags result: positions are world coordinates. */

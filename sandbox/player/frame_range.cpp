@@ -1,4 +1,4 @@
-#include "app/frame_range.h"
+#include "player/frame_range.h"
 
 #include <charconv>
 #include <string>

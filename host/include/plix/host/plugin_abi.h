@@ -10,10 +10,21 @@
 extern "C" {
 #endif
 
+/* The first three words of the descriptor, which a host checks before it
+ * calls anything: the sync word that marks a module file of this interface,
+ * the descriptor's layout version, and the machine the module was built for
+ * (0x300: the one kind of machine this interface knows). A host refuses a file
+ * whose words differ. */
 #define PLIX_MODULE_SYNC 0x04121994u
 #define PLIX_MODULE_DESCRIPTOR_VERSION 3u
 #define PLIX_MODULE_MACHINE 0x300u
+/* The one symbol the module file exports: a ModuleDescriptor. */
 #define PLIX_DESCRIPTOR_SYMBOL "_mod_descrip"
+
+/* The server table's two rows: one server name under two classes. */
+#define PLIX_SERVER_NAME "PLIX!"
+#define PLIX_CLASS_DISPLACEMENT_HANDLER "DisplacementHandler"
+#define PLIX_CLASS_DISPLACEMENT_INTERFACE "DisplacementInterface"
 
 /* The only interface version the module's servers accept. */
 #define PLIX_INTERFACE_VERSION 4
@@ -57,13 +68,22 @@ typedef struct ServerRow {
     void *reserved;
 } ServerRow;
 
+/* Order: the host loads the file, checks sync, version and machine, calls
+ * startup once, reads the server table, activates servers and uses the
+ * effect, and at last calls shutdown once, after every instance is destroyed.
+ * Nothing of the module (no entry, no table it filled) is called after
+ * shutdown; the host unloads the file then. */
 typedef struct ModuleDescriptor {
-    uint32_t sync;
-    uint32_t version;
-    uint32_t machine;
-    void *(*startup)(void);     /* called once after loading; returns the server data, (void *)4 */
-    void (*shutdown)(void *);   /* does nothing; the module keeps nothing to release */
-    const ServerRow *servers;   /* ended by an all-zero row */
+    uint32_t sync;              /* PLIX_MODULE_SYNC */
+    uint32_t version;           /* PLIX_MODULE_DESCRIPTOR_VERSION */
+    uint32_t machine;           /* PLIX_MODULE_MACHINE */
+    /* Called once after loading, before any activation; returns the server
+     * data, (void *)4. [main thread; overlaps nothing] */
+    void *(*startup)(void);
+    /* Called once, last, with what startup returned; does nothing, as the
+     * module keeps nothing to release. [main thread; no instance alive] */
+    void (*shutdown)(void *);
+    const ServerRow *servers;   /* ended by an all-zero row; static, read any time before shutdown */
 } ModuleDescriptor;
 
 #ifdef __cplusplus

@@ -1,4 +1,5 @@
-#include "app/play_summary.h"
+#include "player/play_summary.h"
+#include "text/words.h"
 
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -8,9 +9,7 @@
 namespace plix::sandbox {
 namespace {
 
-std::string plural(long long n, const char *word) {
-    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-}
+using text::plural;
 
 std::string fixed(double value, const char *unit) {
     char text[48];

@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/scene_effects.h"
-#include "app/scene_source.h"
+#include "player/scene_effects.h"
+#include "player/scene_source.h"
 #include "studio/studio_model.h"
 
 namespace plix::sandbox {

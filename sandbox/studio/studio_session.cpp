@@ -1,8 +1,8 @@
-#include "app/studio_session.h"
+#include "studio/studio_session.h"
 
 #include <stdexcept>
 
-#include "host/service_abi.h"
+#include "plix/host/service_abi.h"
 #include "files/atomic_file.h"
 #include "scene/scene_notes.h"
 #include "scene/scene_writer.h"
