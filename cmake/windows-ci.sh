@@ -106,13 +106,14 @@ for s in $ref_scenes; do
   cmp "$ref/ci-play/$s" "$win/ci-play/$s" || fail "saved scene $s differs between Linux and Windows"
   echo "saved scene $s: byte-identical ($(wc -c <"$ref/ci-play/$s") bytes)"
 done
-"${CXX:-g++}" -std=c++20 -O2 -o "$ref/compare_runs" cmake/windows/compare_runs.cpp
-"$ref/compare_runs" caches "$ref/ci-play" "$win/ci-play" "$bound" || fail "particle caches differ beyond the bound"
+compare_runs="$ref/tests/crossbuild/plix_compare_runs"
+[[ -x "$compare_runs" ]] || cmake --build "$ref" --target plix_compare_runs -j"$(nproc)" >/dev/null
+"$compare_runs" caches "$ref/ci-play" "$win/ci-play" "$bound" || fail "particle caches differ beyond the bound"
 
 step "values from cosine and sine, both builds"
 "$ref/tests/crossbuild/plix_launch_values" >"$ref/ci-play/launch-values.txt"
 wine_run ./tests/crossbuild/plix_launch_values.exe >"$win/ci-play/launch-values.txt"
-"$ref/compare_runs" values "$ref/ci-play/launch-values.txt" "$win/ci-play/launch-values.txt" "$launch_bound" ||
+"$compare_runs" values "$ref/ci-play/launch-values.txt" "$win/ci-play/launch-values.txt" "$launch_bound" ||
   fail "launch values differ beyond the bound"
 
 step "distribution zip"

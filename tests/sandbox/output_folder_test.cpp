@@ -196,7 +196,7 @@ TEST(OutputFolder, ARunThatFailsMidwayLeavesTheEarlierRunsFilesAsTheyWere) {
     EXPECT_EQ(contentOf(out), before) << "frames written again are the same bytes; the rest untouched";
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(PLIX_SANITIZED)
 // An address-space limit stands in for a machine without the memory (the
 // sanitizers reserve more than any such limit allows).
 TEST(OutputFolder, ARunOutOfMemorySaysSoAndWritesNoFrame) {

@@ -3,7 +3,7 @@
 // The module's random generator keeps one sequence per thread, starting
 // afresh in each new thread. A plix-sandbox process plays one scene on its
 // main thread; to get the same launch data here, every play runs on a
-// thread of its own.
+// thread of its own (onFreshThread).
 #pragma once
 
 #include <cstdint>
@@ -19,22 +19,13 @@
 
 #include "app/panel_command.h"
 #include "app/play_command.h"
+#include "fresh_thread.h"
+#include "ply_file.h"
 #include "temp_folder.h"
 
 namespace plix::testing {
 
-inline void onFreshThread(const std::function<void()> &work) {
-    std::exception_ptr failure;
-    std::thread thread([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
-    thread.join();
-    if (failure) std::rethrow_exception(failure);
-}
+using test::onFreshThread;
 
 struct CommandResult {
     int exitCode = -1;
@@ -77,40 +68,28 @@ struct CachedFrame {
     std::vector<CachedSpark> sparks;
 };
 
-// Reads a cache file as the sandbox writes it (binary little-endian PLY on
-// this little-endian machine), checking the header's layout on the way.
-inline CachedFrame readPlyFrame(const std::filesystem::path &file) {
-    const std::string bytes = readWholeFile(file);
-    const std::string marker = "end_header\n";
-    const std::size_t body = bytes.find(marker);
-    if (body == std::string::npos) throw std::runtime_error("no PLY header in " + file.string());
+// Reads a cache file as the sandbox writes it, checking its properties'
+// layout on the way.
+inline CachedFrame readPlyFrame(const std::filesystem::path &path) {
+    const PlyFile file = readPlyFile(path);
     CachedFrame frame;
-    std::istringstream header(bytes.substr(0, body + marker.size()));
-    std::size_t count = 0;
+    frame.header = file.lines;
     std::vector<std::string> properties;
-    for (std::string line; std::getline(header, line);) {
-        frame.header.push_back(line);
-        if (line.rfind("element vertex ", 0) == 0) count = std::stoul(line.substr(15));
-        if (line.rfind("property ", 0) == 0) properties.push_back(line);
-    }
-    const std::vector<std::string> expected{
-        "property double x",  "property double y",  "property double z", "property double vx",
-        "property double vy", "property double vz", "property int id",   "property float age"};
+    for (const PlyProperty &p : file.properties) properties.push_back(p.type + " " + p.name);
+    const std::vector<std::string> expected{"double x",  "double y",  "double z", "double vx",
+                                            "double vy", "double vz", "int id",   "float age"};
     const bool parked = properties.size() == expected.size() + 1;
-    if (!std::equal(expected.begin(), expected.end(), properties.begin()) ||
-        (parked && properties.back() != "property uchar parked") || properties.size() < expected.size())
-        throw std::runtime_error("unexpected PLY properties in " + file.string());
-    const std::size_t recordSize = 6 * 8 + 4 + 4 + (parked ? 1 : 0);
-    if (bytes.size() != body + marker.size() + count * recordSize)
-        throw std::runtime_error(file.string() + ": the body is not " + std::to_string(count) + " records");
-    for (std::size_t r = 0; r < count; ++r) {
+    if (properties.size() < expected.size() || !std::equal(expected.begin(), expected.end(), properties.begin()) ||
+        (parked && properties.back() != "uchar parked") || properties.size() > expected.size() + 1)
+        throw std::runtime_error("unexpected PLY properties in " + path.string());
+    const PlyProperty &id = *file.find("id"), &age = *file.find("age");
+    for (std::size_t r = 0; r < file.count; ++r) {
         CachedSpark s;
-        const char *p = bytes.data() + body + marker.size() + r * recordSize;
         double *doubles[] = {&s.x, &s.y, &s.z, &s.vx, &s.vy, &s.vz};
-        for (int c = 0; c < 6; ++c) std::memcpy(doubles[c], p + 8 * c, 8);
-        std::memcpy(&s.id, p + 48, 4);
-        std::memcpy(&s.age, p + 52, 4);
-        if (parked) std::memcpy(&s.parked, p + 56, 1);
+        for (int c = 0; c < 6; ++c) *doubles[c] = file.value<double>(r, file.properties[static_cast<std::size_t>(c)]);
+        s.id = file.value<std::int32_t>(r, id);
+        s.age = file.value<float>(r, age);
+        if (parked) s.parked = file.value<std::uint8_t>(r, file.properties.back());
         frame.sparks.push_back(s);
     }
     return frame;

@@ -15,7 +15,7 @@
 #include "effect/spark_types.h"
 #include "perf_fake_host.h"
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || !defined(__GLIBC__)
+#if defined(PLIX_SANITIZED) || !defined(__GLIBC__)
 #define PLIX_COUNT_ALLOCATIONS 0
 #else
 #define PLIX_COUNT_ALLOCATIONS 1

@@ -15,6 +15,7 @@
 #endif
 
 #include "plix/platform/module_file_check.h"
+#include "temp_folder.h"
 #include "plix/platform/module_library.h"
 
 namespace plix::platform {
@@ -29,22 +30,13 @@ std::vector<unsigned char> moduleBytes() {
 
 class ModuleFileCheck : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device entropy;
-        folder_ = fs::temp_directory_path() / ("plix-module-check-" + std::to_string(entropy()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
     std::string write(const std::string &name, const std::vector<unsigned char> &bytes) const {
         const fs::path file = folder_ / name;
         std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()),
                                                     static_cast<std::streamsize>(bytes.size()));
         return file.string();
     }
-    fs::path folder_;
+    testing::TempFolder folder_;
 };
 
 // The built module is an ELF file in the Linux build and a DLL in the Windows one.
@@ -157,7 +149,7 @@ TEST_F(ModuleFileCheck, WindowsDllsAreCheckedTheSameWay) {
 
 TEST_F(ModuleFileCheck, WhatIsNoFileSaysWhatItIs) {
     EXPECT_EQ(moduleFileProblem((folder_ / "missing.p").string()), "does not exist");
-    EXPECT_EQ(moduleFileProblem(folder_.string()), "is a folder, not a module file");
+    EXPECT_EQ(moduleFileProblem(folder_.path().string()), "is a folder, not a module file");
 #ifndef _WIN32
     EXPECT_EQ(moduleFileProblem("/dev/zero").rfind("is not a regular file", 0), 0u);
     const std::string pipe = (folder_ / "pipe.p").string();
@@ -177,7 +169,7 @@ TEST_F(ModuleFileCheck, AnUnreadableFileGivesTheSystemsReason) {
 TEST_F(ModuleFileCheck, ABareNameIsTheFileInTheCurrentFolder) {
     write("here.p", moduleBytes());
     const fs::path before = fs::current_path();
-    fs::current_path(folder_);
+    fs::current_path(folder_.path());
     std::string error;
     ModuleLibrary library = ModuleLibrary::open("here.p", &error);
     const bool opened = library.isOpen();

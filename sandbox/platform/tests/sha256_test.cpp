@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plix/platform/sha256.h"
+#include "temp_folder.h"
 
 namespace plix::platform {
 namespace {
@@ -18,14 +19,14 @@ TEST(Sha256, GivesThePublishedDigests) {
 }
 
 TEST(Sha256, OfAFileIsThatOfItsBytesAndNoneWhenItCannotBeRead) {
-    const auto file = std::filesystem::temp_directory_path() / "plix_sha256_test.bin";
+    const testing::TempFolder folder;
     std::string bytes(200000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 300);
-    std::ofstream(file, std::ios::binary) << bytes;
+    const auto file = folder.write("bytes.bin", bytes);
     EXPECT_EQ(sha256OfFile(file), sha256Hex(bytes));
     std::filesystem::remove(file);
     EXPECT_EQ(sha256OfFile(file), std::nullopt);
-    EXPECT_EQ(sha256OfFile(std::filesystem::temp_directory_path()), std::nullopt);
+    EXPECT_EQ(sha256OfFile(folder.path()), std::nullopt);
 }
 
 } // namespace

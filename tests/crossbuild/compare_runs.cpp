@@ -40,77 +40,29 @@
 #include <string>
 #include <vector>
 
+#include "ply_file.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Property {
-    std::string type, name;
-    std::size_t size = 0, offset = 0;
-};
-
-struct Frame {
-    std::string header; // up to and including end_header
-    std::vector<Property> props;
-    std::size_t count = 0, recordSize = 0;
-    std::string body;
-    const Property *find(const std::string &name) const {
-        for (const Property &p : props)
-            if (p.name == name) return &p;
-        return nullptr;
-    }
-    const char *field(std::size_t record, const Property &p) const {
-        return body.data() + record * recordSize + p.offset;
-    }
-};
-
-std::size_t typeSize(const std::string &type) {
-    static const std::map<std::string, std::size_t> sizes = {
-        {"char", 1},  {"uchar", 1},  {"short", 2}, {"ushort", 2}, {"int", 4},     {"uint", 4},     {"float", 4},
-        {"double", 8}, {"int8", 1}, {"uint8", 1}, {"int32", 4}, {"uint32", 4}, {"float32", 4}, {"float64", 8}};
-    const auto it = sizes.find(type);
-    return it == sizes.end() ? 0 : it->second;
-}
+using Property = plix::testing::PlyProperty;
+using Frame = plix::testing::PlyFile;
 
 // Reads one frame file; an empty result text on success, else what is wrong.
 std::string readFrame(const fs::path &path, Frame &frame) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "cannot read " + path.string();
-    const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const std::string endHeader = "end_header\n";
-    const std::size_t headerEnd = data.find(endHeader);
-    if (data.rfind("ply\n", 0) != 0 || headerEnd == std::string::npos) return path.string() + ": no PLY header";
-    frame.header = data.substr(0, headerEnd + endHeader.size());
-    frame.body = data.substr(frame.header.size());
+    try {
+        frame = plix::testing::readPlyFile(path);
+    } catch (const std::runtime_error &problem) {
+        return problem.what();
+    }
     // The framing (view-plane box of the preview's camera) comes from
     // positions and cos/sin too: compared apart from the header.
     const std::size_t view = frame.header.find("\ncomment view ");
     if (view != std::string::npos) frame.header.erase(view + 1, frame.header.find('\n', view + 1) - view);
-    std::istringstream lines(frame.header);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream words(line);
-        std::string keyword;
-        words >> keyword;
-        if (keyword == "format" && line != "format binary_little_endian 1.0")
-            return path.string() + ": not binary little-endian";
-        if (keyword == "element") {
-            std::string element;
-            words >> element >> frame.count;
-        } else if (keyword == "property") {
-            Property p;
-            words >> p.type >> p.name;
-            p.size = typeSize(p.type);
-            if (p.size == 0) return path.string() + ": property type '" + p.type + "' not understood";
-            p.offset = frame.recordSize;
-            frame.recordSize += p.size;
-            frame.props.push_back(p);
-        }
-    }
     for (const char *name : {"x", "y", "z"})
         if (!frame.find(name) || frame.find(name)->type != "double")
             return path.string() + ": no double property " + name;
-    if (frame.body.size() != frame.count * frame.recordSize)
-        return path.string() + ": the body is not " + std::to_string(frame.count) + " records";
     return {};
 }
 
@@ -199,7 +151,7 @@ int compareCaches(const fs::path &refRoot, const fs::path &otherRoot, double bou
         const double unit = ulpOf(extent);
         for (std::size_t r = 0; r < a.count; ++r) {
             const std::string spark = name + " spark record " + std::to_string(r);
-            for (const Property &p : a.props) {
+            for (const Property &p : a.properties) {
                 const bool position = &p == pos[0] || &p == pos[1] || &p == pos[2];
                 const bool velocity = &p == vel[0] || &p == vel[1] || &p == vel[2];
                 if (velocity) {
