@@ -27,7 +27,7 @@ inline void storeIfChanged(double &field, double value) noexcept {
 
 bool hasStarted(const SparkSettings &sparks) noexcept { return sparks.frame >= sparks.startFrame; }
 
-Vec3 ballisticOffset(double t, double gravity, const Vec3 &w) noexcept {
+plix::Vec3 ballisticOffset(double t, double gravity, const plix::Vec3 &w) noexcept {
     return {t * w.x, t * w.y - t * t * gravity * 0.5, t * w.z};
 }
 
@@ -82,10 +82,10 @@ PLIX_SCALAR_LOADS void simulateStarted(SparkSettings &sparks, const double parke
         itemParam(item, PLIX_PARAM_FORWARD, birth, az);
         const double *v = spark.velocity;
         // Each component: x-axis and z-axis terms first, then the y-axis term.
-        const Vec3 w = {(ax[0] * v[0] + az[0] * v[2]) + ay[0] * v[1],
+        const plix::Vec3 w = {(ax[0] * v[0] + az[0] * v[2]) + ay[0] * v[1],
                         (ax[1] * v[0] + az[1] * v[2]) + ay[1] * v[1],
                         (ax[2] * v[0] + az[2] * v[2]) + ay[2] * v[1]};
-        const Vec3 offset = ballisticOffset(age, gravity, w);
+        const plix::Vec3 offset = ballisticOffset(age, gravity, w);
         itemParam(item, PLIX_PARAM_W_POSITION, birth, origin);
         spark.pos[0] = offset.x + origin[0];
         spark.pos[1] = offset.y + origin[1];

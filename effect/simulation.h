@@ -3,9 +3,13 @@
 
 #include "effect/spark_types.h"
 
+namespace plix {
+
 struct Vec3 {
     double x, y, z;
 };
+
+} // namespace plix
 
 // New-time entry: simulate the frame and publish every spark.
 const char *newTime(void *instance, int frame, double time) noexcept;
@@ -13,4 +17,4 @@ const char *newTime(void *instance, int frame, double time) noexcept;
 void simulateSparks(SparkSettings &sparks) noexcept;
 bool hasStarted(const SparkSettings &sparks) noexcept;
 void scheduleSpark(int32_t index, SparkSettings &sparks) noexcept;
-Vec3 ballisticOffset(double t, double gravity, const Vec3 &w) noexcept;
+plix::Vec3 ballisticOffset(double t, double gravity, const plix::Vec3 &w) noexcept;

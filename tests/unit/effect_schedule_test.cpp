@@ -122,9 +122,9 @@ TEST(Schedule, UnusualRatesAndLimitsNeverFault) {
 }
 
 TEST(Ballistics, GravityTermInSpecifiedOrder) {
-    const Vec3 w = {1.5, 2.25, -3.0};
+    const plix::Vec3 w = {1.5, 2.25, -3.0};
     const double t = 0.7, g = 9.8;
-    const Vec3 r = ballisticOffset(t, g, w);
+    const plix::Vec3 r = ballisticOffset(t, g, w);
     EXPECT_EQ(r.x, t * w.x);
     EXPECT_EQ(r.y, t * w.y - ((t * t) * g) * 0.5);
     EXPECT_EQ(r.z, t * w.z);

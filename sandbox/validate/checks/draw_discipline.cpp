@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "checks/checks.h"
-#include "launch_print.h"
+#include "launch_fingerprint.h"
 #include "panel_controls.h"
 
 namespace plix::validate {
@@ -91,7 +91,7 @@ std::vector<Vec3> probe(ModuleSession &session, const Action &action, std::uintp
     thread.join();
     item += 2;
     expect(error.empty(), error);
-    std::vector<Vec3> print = launchPrint(session, second, probePoints);
+    std::vector<Vec3> print = launchFingerprint(session, second, probePoints);
     session.effect.destroy(second);
     return print;
 }

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "checks/checks.h"
-#include "launch_print.h"
+#include "launch_fingerprint.h"
 #include "plix/platform/start_latch.h"
 
 namespace plix::validate {
@@ -46,8 +46,8 @@ std::string checkThreads(CheckContext &context) {
 
     std::vector<std::vector<Vec3>> prints;
     for (int k = 0; k < perThread; ++k) {
-        const std::vector<Vec3> one = launchPrint(session, first[k], points);
-        expect(samePositions(one, launchPrint(session, second[k], points)), "instance ", k + 1,
+        const std::vector<Vec3> one = launchFingerprint(session, first[k], points);
+        expect(samePositions(one, launchFingerprint(session, second[k], points)), "instance ", k + 1,
                " created in two threads side by side got different launch data: the threads share or "
                "disturb one random sequence");
         for (const auto &earlier : prints)
@@ -56,7 +56,7 @@ std::string checkThreads(CheckContext &context) {
                    "continue the thread's sequence");
         prints.push_back(one);
     }
-    expect(samePositions(launchPrint(session, mainFirst, points), prints[0]),
+    expect(samePositions(launchFingerprint(session, mainFirst, points), prints[0]),
            "the first instance created in the main thread differs from the first instance of the other threads: a "
            "thread's first draw does not start at the seed");
     for (void *instance : first) session.effect.destroy(instance);

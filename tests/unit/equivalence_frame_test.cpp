@@ -14,12 +14,13 @@
 #include "effect/launch.h"
 #include "effect/simulation.h"
 #include "effect/spark_types.h"
-#include "perf_fake_host.h"
+#include "call_logging_host.h"
 #include "reference_effect.h"
+#include "test_instance.h"
 
 namespace {
 
-using plix::test::FakeHost;
+using plix::test::CallLoggingHost;
 using plix::test::HostCall;
 
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
@@ -54,44 +55,37 @@ const FrameCase kCases[] = {
 
 const int32_t kFrames[] = {-1, 0, 1, 17, 300, 301, 2057, 299, 0, kMin, kMax, 64, 64};
 
-struct Instance {
-    std::vector<SparkPoint> points;
-    EffectInstance inst{};
-    Instance(const FrameCase &c) : points(static_cast<size_t>(c.count)) {
-        SparkSettings &s = inst.sparks;
-        s.pointCount = c.count;
-        s.points = points.data();
-        s.birthRate = c.birthRate;
-        s.recycle = c.recycle;
-        s.startFrame = c.startFrame;
-        s.ageMin = c.ageMin;
-        s.ageMax = c.ageMax;
-        s.v0Min = c.v0Min;
-        s.v0Max = c.v0Max;
-        s.spreadMin = 0;
-        s.spreadMax = 180;
-        s.gravity = c.gravity;
-        s.avoidPos[0] = -100.0;
-        s.avoidPos[1] = -100.0;
-        s.avoidPos[2] = -0.0;
-        inst.particleSystem = &FakeHost::system;
-        inst.positionBuffer = &FakeHost::positionBuffer;
-        inst.ageBuffer = &FakeHost::ageBuffer;
-        inst.enableBuffer = &FakeHost::enableBuffer;
-    }
-};
+using plix::test::TestInstance;
+
+// An instance with the case's settings, publishing to the logging host.
+void applyCase(TestInstance &t, const FrameCase &c) {
+    SparkSettings &s = t.sparks();
+    s.birthRate = c.birthRate;
+    s.recycle = c.recycle;
+    s.startFrame = c.startFrame;
+    s.ageMin = c.ageMin;
+    s.ageMax = c.ageMax;
+    s.v0Min = c.v0Min;
+    s.v0Max = c.v0Max;
+    s.gravity = c.gravity;
+    s.avoidPos[2] = -0.0; // a negative zero must survive too
+    t.inst.particleSystem = &CallLoggingHost::system;
+    t.inst.positionBuffer = &CallLoggingHost::positionBuffer;
+    t.inst.ageBuffer = &CallLoggingHost::ageBuffer;
+    t.inst.enableBuffer = &CallLoggingHost::enableBuffer;
+}
 
 // The host calls a literal new-time makes, simulating `want` on the way.
 std::vector<HostCall> literalFrame(SparkSettings &want, int32_t frame, double time) {
     std::vector<HostCall> calls;
     HostCall cleanup{HostCall::Cleanup};
-    cleanup.handle = &FakeHost::system;
+    cleanup.handle = &CallLoggingHost::system;
     calls.push_back(cleanup);
     want.time = time;
     want.frame = frame;
-    FakeHost::log = &calls;
-    plix::reference::simulateSparks(want, &FakeHost::itemParam);
-    FakeHost::log = nullptr;
+    CallLoggingHost::log = &calls;
+    plix::reference::simulateSparks(want, &CallLoggingHost::itemParam);
+    CallLoggingHost::log = nullptr;
     HostCall init{HostCall::Init};
     init.code = want.pointCount;
     calls.push_back(init);
@@ -99,17 +93,17 @@ std::vector<HostCall> literalFrame(SparkSettings &want, int32_t frame, double ti
         const auto published = plix::reference::publish(want.points[i]);
         HostCall set{HostCall::Set};
         set.index = i;
-        set.handle = &FakeHost::positionBuffer;
+        set.handle = &CallLoggingHost::positionBuffer;
         std::memcpy(set.data, published.position, 12);
         calls.push_back(set);
         set = HostCall{HostCall::Set};
         set.index = i;
-        set.handle = &FakeHost::ageBuffer;
+        set.handle = &CallLoggingHost::ageBuffer;
         std::memcpy(set.data, &published.age, 4);
         calls.push_back(set);
         set = HostCall{HostCall::Set};
         set.index = i;
-        set.handle = &FakeHost::enableBuffer;
+        set.handle = &CallLoggingHost::enableBuffer;
         set.data[0] = 1;
         calls.push_back(set);
     }
@@ -132,7 +126,9 @@ void expectSameSparks(const SparkSettings &got, const SparkSettings &want) {
 void expectFramesMatch(const FrameCase &c, const std::vector<int32_t> &frames) {
     SCOPED_TRACE(::testing::Message() << "count " << c.count << ", rate " << c.birthRate
                                       << ", recycle " << c.recycle << ", start " << c.startFrame);
-    Instance got(c), want(c);
+    TestInstance got(c.count), want(c.count);
+    applyCase(got, c);
+    applyCase(want, c);
     randomiseVelocities(got.inst.sparks);
     randomiseLifetimes(got.inst.sparks);
     for (size_t i = 0; i < got.points.size(); ++i) want.points[i] = got.points[i];
@@ -142,9 +138,9 @@ void expectFramesMatch(const FrameCase &c, const std::vector<int32_t> &frames) {
         const double time = round % 3 == 0 ? frame / 30.0 : round % 3 == 1 ? frame / 25.0 : -0.0;
         ++round;
         std::vector<HostCall> calls;
-        FakeHost::log = &calls;
+        CallLoggingHost::log = &calls;
         newTime(&got.inst, frame, time);
-        FakeHost::log = nullptr;
+        CallLoggingHost::log = nullptr;
         const std::vector<HostCall> wanted = literalFrame(want.inst.sparks, frame, time);
         ASSERT_EQ(calls.size(), wanted.size()) << "frame " << frame;
         for (size_t k = 0; k < calls.size(); ++k)
@@ -164,8 +160,8 @@ void expectFramesMatch(const FrameCase &c, const std::vector<int32_t> &frames) {
     }
 }
 
-TEST(PerfSimulation, FramesMatchLiteralSimulationCallForCall) {
-    FakeHost host;
+TEST(FrameEquivalence, FramesMatchLiteralSimulationCallForCall) {
+    CallLoggingHost host;
     const std::vector<int32_t> frames(std::begin(kFrames), std::end(kFrames));
     for (const FrameCase &c : kCases) {
         expectFramesMatch(c, frames);
@@ -173,8 +169,8 @@ TEST(PerfSimulation, FramesMatchLiteralSimulationCallForCall) {
     }
 }
 
-TEST(PerfSimulation, RandomSettingsMatchLiteralSimulation) {
-    FakeHost host;
+TEST(FrameEquivalence, RandomSettingsMatchLiteralSimulation) {
+    CallLoggingHost host;
     uint32_t pick = 2024;
     auto next = [&pick] { return pick = pick * 1664525u + 1013904223u; };
     for (int round = 0; round < 120; ++round) {

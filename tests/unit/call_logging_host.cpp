@@ -1,4 +1,4 @@
-#include "perf_fake_host.h"
+#include "call_logging_host.h"
 
 #include <cmath>
 
@@ -12,11 +12,11 @@ void *itemInfo[PLIX_ITEM_INFO_SLOTS];
 void *particles[PLIX_PARTICLE_SLOTS];
 
 void append(const HostCall &call) {
-    if (FakeHost::log) FakeHost::log->push_back(call);
+    if (CallLoggingHost::log) CallLoggingHost::log->push_back(call);
 }
 
-int numPoints(void *) { return FakeHost::pointCount; }
-void *create(int, int) { return &FakeHost::system; }
+int numPoints(void *) { return CallLoggingHost::pointCount; }
+void *create(int, int) { return &CallLoggingHost::system; }
 int init(void *, int count) {
     HostCall call{HostCall::Init};
     call.code = count;
@@ -31,16 +31,16 @@ void cleanup(void *system) {
 void attach(void *, void *) {}
 void *buffer(void *, int flag) {
     switch (flag) {
-    case PLIX_BUFFER_POSITION: return &FakeHost::positionBuffer;
-    case PLIX_BUFFER_AGE: return &FakeHost::ageBuffer;
-    default: return &FakeHost::enableBuffer;
+    case PLIX_BUFFER_POSITION: return &CallLoggingHost::positionBuffer;
+    case PLIX_BUFFER_AGE: return &CallLoggingHost::ageBuffer;
+    default: return &CallLoggingHost::enableBuffer;
     }
 }
 void set(void *handle, int index, const void *data) {
     HostCall call{HostCall::Set};
     call.handle = handle;
     call.index = index;
-    const size_t size = handle == &FakeHost::positionBuffer ? 12 : handle == &FakeHost::ageBuffer ? 4 : 1;
+    const size_t size = handle == &CallLoggingHost::positionBuffer ? 12 : handle == &CallLoggingHost::ageBuffer ? 4 : 1;
     std::memcpy(call.data, data, size);
     append(call);
 }
@@ -52,13 +52,13 @@ void put(void **table, int slot, Fn *entry) {
 
 } // namespace
 
-std::vector<HostCall> *FakeHost::log = nullptr;
-int FakeHost::system, FakeHost::positionBuffer, FakeHost::ageBuffer, FakeHost::enableBuffer;
-int FakeHost::pointCount = 0;
+std::vector<HostCall> *CallLoggingHost::log = nullptr;
+int CallLoggingHost::system, CallLoggingHost::positionBuffer, CallLoggingHost::ageBuffer, CallLoggingHost::enableBuffer;
+int CallLoggingHost::pointCount = 0;
 
 // Axes turned about a tilted axis by an angle that grows with time, and a
 // position that moves along a curve: every birth time gives other values.
-void FakeHost::itemParam(void *, int code, double time, double out[3]) {
+void CallLoggingHost::itemParam(void *, int code, double time, double out[3]) {
     HostCall call{HostCall::ItemParam};
     call.code = code;
     std::memcpy(&call.timeBits, &time, sizeof time);
@@ -72,9 +72,9 @@ void FakeHost::itemParam(void *, int code, double time, double out[3]) {
     }
 }
 
-FakeHost::FakeHost() {
+CallLoggingHost::CallLoggingHost() {
     put(objectInfo, PLIX_OBJECT_NUM_POINTS, numPoints);
-    put(itemInfo, PLIX_ITEM_PARAM, &FakeHost::itemParam);
+    put(itemInfo, PLIX_ITEM_PARAM, &CallLoggingHost::itemParam);
     put(particles, PLIX_PARTICLE_CREATE, create);
     put(particles, PLIX_PARTICLE_INIT, init);
     put(particles, PLIX_PARTICLE_CLEANUP, cleanup);
@@ -86,7 +86,7 @@ FakeHost::FakeHost() {
     hostServices.particles = particles;
 }
 
-FakeHost::~FakeHost() {
+CallLoggingHost::~CallLoggingHost() {
     log = nullptr;
     hostServices = {nullptr, nullptr, nullptr};
 }

@@ -13,6 +13,7 @@
 #include "effect/simulation.h"
 #include "effect/spark_types.h"
 #include "reference_effect.h"
+#include "test_instance.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ void expectAllWindowsMatch(const SparkSettings &settings, int32_t window) {
     }
 }
 
-TEST(PerfSchedule, IncrementalWalkMatchesLiteralFormulaAtExtremes) {
+TEST(ScheduleEquivalence, IncrementalWalkMatchesLiteralFormulaAtExtremes) {
     uint32_t pick = 99;
     auto next = [&pick] { return pick = pick * 1664525u + 1013904223u; };
     for (int round = 0; round < 2500; ++round) {
@@ -83,7 +84,7 @@ TEST(PerfSchedule, IncrementalWalkMatchesLiteralFormulaAtExtremes) {
     }
 }
 
-TEST(PerfSchedule, WholeFramesMatchForSmallObjects) {
+TEST(ScheduleEquivalence, WholeFramesMatchForSmallObjects) {
     uint32_t pick = 7;
     auto next = [&pick] { return pick = pick * 1664525u + 1013904223u; };
     for (int round = 0; round < 3000; ++round) {
@@ -100,11 +101,10 @@ TEST(PerfSchedule, WholeFramesMatchForSmallObjects) {
 }
 
 // The per-spark entry schedules exactly the spark it names.
-TEST(PerfSchedule, SingleSparkEntryMatchesLiteralFormula) {
-    std::vector<SparkPoint> points(101);
-    SparkSettings s{};
-    s.pointCount = 101;
-    s.points = points.data();
+TEST(ScheduleEquivalence, SingleSparkEntryMatchesLiteralFormula) {
+    plix::test::TestInstance t(101);
+    SparkSettings &s = t.sparks();
+    std::vector<SparkPoint> &points = t.points;
     for (int32_t rate : {-7, 0, 3, 70, 5000}) {
         for (int32_t frame : {-5, 0, 44, 3001}) {
             s.birthRate = rate;

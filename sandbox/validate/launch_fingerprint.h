@@ -1,6 +1,6 @@
 // A fingerprint of an instance's launch data: the positions of its sparks over
 // a run of frames on an object that moves and turns, under default settings.
-// Equal prints mean equal launch velocities and lifetimes in practice.
+// Equal fingerprints mean equal launch velocities and lifetimes in practice.
 #pragma once
 
 #include <vector>
@@ -9,6 +9,6 @@
 
 namespace plix::validate {
 
-std::vector<Vec3> launchPrint(ModuleSession &session, void *instance, int points);
+std::vector<Vec3> launchFingerprint(ModuleSession &session, void *instance, int points);
 
 } // namespace plix::validate

@@ -25,10 +25,10 @@ struct HostCall {
 
 // Installs the fake services as the module's host services. While `log` is
 // set, every call is appended to it.
-class FakeHost {
+class CallLoggingHost {
 public:
-    FakeHost();
-    ~FakeHost();
+    CallLoggingHost();
+    ~CallLoggingHost();
 
     static std::vector<HostCall> *log;
 

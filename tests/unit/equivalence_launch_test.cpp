@@ -6,12 +6,13 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <thread>
 #include <vector>
 
 #include "effect/launch.h"
 #include "effect/spark_types.h"
+#include "fresh_thread.h"
 #include "reference_effect.h"
+#include "test_instance.h"
 
 namespace {
 
@@ -44,22 +45,20 @@ const LaunchCase kCases[] = {
     {1.0, 4.0, kMin, 0, kMin, 0},
 };
 
-struct Sparks {
-    std::vector<SparkPoint> points;
-    SparkSettings settings{};
-    Sparks(int32_t count, const LaunchCase &c) : points(static_cast<size_t>(count)) {
-        settings.pointCount = count;
-        settings.points = points.data();
-        settings.v0Min = c.v0Min;
-        settings.v0Max = c.v0Max;
-        settings.spreadMin = c.spreadMin;
-        settings.spreadMax = c.spreadMax;
-        settings.ageMin = c.ageMin;
-        settings.ageMax = c.ageMax;
-    }
-};
+using plix::test::TestInstance;
 
-void expectSameLaunchData(const Sparks &got, const Sparks &want, const char *what) {
+// An instance of `count` points with the case's launch bounds.
+void applyCase(TestInstance &t, const LaunchCase &c) {
+    SparkSettings &s = t.sparks();
+    s.v0Min = c.v0Min;
+    s.v0Max = c.v0Max;
+    s.spreadMin = c.spreadMin;
+    s.spreadMax = c.spreadMax;
+    s.ageMin = c.ageMin;
+    s.ageMax = c.ageMax;
+}
+
+void expectSameLaunchData(const TestInstance &got, const TestInstance &want, const char *what) {
     for (size_t i = 0; i < got.points.size(); ++i) {
         ASSERT_EQ(0, std::memcmp(got.points[i].velocity, want.points[i].velocity, sizeof(double) * 3))
             << what << " velocity of spark " << i << ": " << got.points[i].velocity[0] << ' '
@@ -68,16 +67,18 @@ void expectSameLaunchData(const Sparks &got, const Sparks &want, const char *wha
     }
 }
 
-TEST(PerfLaunch, MatchesLiteralDrawsOverExtremeSettings) {
-    std::thread([] { // a fresh thread: the module's sequence starts at the seed
+TEST(LaunchEquivalence, MatchesLiteralDrawsOverExtremeSettings) {
+    plix::test::onFreshThread([] { // the module's sequence starts at the seed
         uint32_t state = 1;
         for (int32_t count : {0, 1, 3, 2000}) {
             for (const LaunchCase &c : kCases) {
-                Sparks got(count, c), want(count, c);
-                randomiseVelocities(got.settings);
-                randomiseLifetimes(got.settings);
-                plix::reference::randomiseVelocities(want.settings, state);
-                plix::reference::randomiseLifetimes(want.settings, state);
+                TestInstance got(count), want(count);
+                applyCase(got, c);
+                applyCase(want, c);
+                randomiseVelocities(got.sparks());
+                randomiseLifetimes(got.sparks());
+                plix::reference::randomiseVelocities(want.sparks(), state);
+                plix::reference::randomiseLifetimes(want.sparks(), state);
                 expectSameLaunchData(got, want, "fixed case");
             }
         }
@@ -92,16 +93,18 @@ TEST(PerfLaunch, MatchesLiteralDrawsOverExtremeSettings) {
             c.spreadMax = static_cast<int32_t>(next() % 1441) - 720;
             c.ageMin = static_cast<int32_t>(next() % 201) - 100;
             c.ageMax = static_cast<int32_t>(next() % 201) - 100;
-            Sparks got(257, c), want(257, c);
-            randomiseVelocities(got.settings);
-            randomiseLifetimes(got.settings);
-            plix::reference::randomiseVelocities(want.settings, state);
-            plix::reference::randomiseLifetimes(want.settings, state);
+            TestInstance got(257), want(257);
+            applyCase(got, c);
+            applyCase(want, c);
+            randomiseVelocities(got.sparks());
+            randomiseLifetimes(got.sparks());
+            plix::reference::randomiseVelocities(want.sparks(), state);
+            plix::reference::randomiseLifetimes(want.sparks(), state);
             expectSameLaunchData(got, want, "random case");
         }
         // Both sequences took the same number of draws.
         EXPECT_EQ(drawRandom(), plix::reference::drawRandom(state));
-    }).join();
+    });
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 #include "effect/instance.h"
 #include "effect/simulation.h"
 #include "effect/spark_types.h"
-#include "perf_fake_host.h"
+#include "call_logging_host.h"
 
 #if defined(PLIX_SANITIZED) || !defined(__GLIBC__)
 #define PLIX_COUNT_ALLOCATIONS 0
@@ -80,13 +80,13 @@ int posix_memalign(void **out, size_t alignment, size_t size) {
 
 namespace {
 
-using plix::test::FakeHost;
+using plix::test::CallLoggingHost;
 
-TEST(PerfAllocation, FrameAllocatesNothing) {
+TEST(FrameAllocation, FrameAllocatesNothing) {
     if (!PLIX_COUNT_ALLOCATIONS) GTEST_SKIP() << "allocation counting needs glibc and no sanitizer";
-    FakeHost host;
-    FakeHost::pointCount = 3000;
-    auto *inst = static_cast<EffectInstance *>(createInstance(nullptr, &FakeHost::system, nullptr));
+    CallLoggingHost host;
+    CallLoggingHost::pointCount = 3000;
+    auto *inst = static_cast<EffectInstance *>(createInstance(nullptr, &CallLoggingHost::system, nullptr));
     ASSERT_NE(inst, nullptr);
     // Most sparks in flight (period of 30 frames), then the default rate,
     // then frames before the start frame.
@@ -106,14 +106,14 @@ TEST(PerfAllocation, FrameAllocatesNothing) {
     destroyInstance(inst);
 }
 
-TEST(PerfAllocation, InstanceHoldsAtMostEightyBytesPerPoint) {
+TEST(FrameAllocation, InstanceHoldsAtMostEightyBytesPerPoint) {
     static_assert(sizeof(SparkPoint) <= 80);
     if (!PLIX_COUNT_ALLOCATIONS) GTEST_SKIP() << "allocation counting needs glibc and no sanitizer";
-    FakeHost host;
-    FakeHost::pointCount = 100000;
+    CallLoggingHost host;
+    CallLoggingHost::pointCount = 100000;
     void *inst = nullptr;
     size_t bytes = 0;
-    countAllocations([&] { inst = createInstance(nullptr, &FakeHost::system, nullptr); }, &bytes);
+    countAllocations([&] { inst = createInstance(nullptr, &CallLoggingHost::system, nullptr); }, &bytes);
     ASSERT_NE(inst, nullptr);
     EXPECT_GE(bytes, sizeof(SparkPoint) * 100000u); // the counting does see the array
     EXPECT_LE(bytes, 80u * 100000u + sizeof(EffectInstance));
