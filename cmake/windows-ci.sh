@@ -54,8 +54,7 @@ WINEPREFIX="$prefix" wineboot </dev/null >/dev/null 2>&1 || true
 trap 'WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
 
 step "cross-build into $win"
-cmake --no-warn-unused-cli -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIX_BUILD_BENCH=OFF >/dev/null
+cmake --no-warn-unused-cli --preset windows -B "$win" >/dev/null
 cmake --build "$win" -j"$jobs"
 
 step "exports and imports"
@@ -90,7 +89,7 @@ wine_run ./plix-sandbox.exe validate plix6.p | tr -d '\r'
 step "play the default scene: Linux build in $ref"
 # The build type only is set: an existing build (the test command passes its
 # normal build) keeps its other options and builds nothing new.
-cmake -S . -B "$ref" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$ref" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIX_WERROR=ON >/dev/null
 cmake --build "$ref" -j"$jobs" --target plix-sandbox plix6 plix_launch_values
 rm -rf "$ref/ci-play" "$win/ci-play"
 "$ref/plix-sandbox" play --out "$ref/ci-play" --cache ply --preview none --no-progress

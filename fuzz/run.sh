@@ -22,9 +22,8 @@ jobs=${PLIX_JOBS:-2}
 
 # Only the fuzz target is built: the module, the stand-in's load streams and
 # the tests' hand-made instance.
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIX_SANITIZE=ON \
-  -DCMAKE_CXX_COMPILER="${PLIX_FUZZ_CXX:-clang++}" -DCMAKE_C_COMPILER="${PLIX_FUZZ_CC:-clang}" \
-  -DPLIX_BUILD_BENCH=OFF >/dev/null
+(cd "$root" && cmake --preset fuzz -B "$build" \
+  -DCMAKE_CXX_COMPILER="${PLIX_FUZZ_CXX:-clang++}" -DCMAKE_C_COMPILER="${PLIX_FUZZ_CC:-clang}" >/dev/null)
 if ! grep -q '^PLIX_HAVE_LIBFUZZER:INTERNAL=1$' "$build/CMakeCache.txt"; then
   echo "fuzz: the compiler in $build has no libFuzzer (-fsanitize=fuzzer); set PLIX_FUZZ_CXX to a clang" >&2
   exit 2

@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
-# Installs what building, testing and playing need (Debian packages), and the
-# decimal-comma locale the scene-block tests run under. Safe to run again.
+# Installs what the project needs (Debian packages, the studio's npm packages,
+# the decimal-comma locale the scene-block tests run under), by purpose:
+#   setup.sh play     building the module and plix-sandbox, and playing scenes
+#   setup.sh studio   that, and the studio (cpp-httplib, Node.js, three.js)
+#   setup.sh [test]   everything the tests use: also GoogleTest, Google Benchmark,
+#                     clang's fuzzer, Blender, Chromium, GNU parallel, and (unless
+#                     PLIX_WINDOWS=0) the mingw-w64 cross-compiler and wine
+# Safe to run again: what is there is kept.
 set -euo pipefail
 
-packages=(
-  cmake make g++ pkg-config
-  googletest libgtest-dev libbenchmark-dev
-  libgd-dev libtinyobjloader-dev libcli11-dev nlohmann-json3-dev libssl-dev
-  blender
-  clang libclang-rt-14-dev
-  locales parallel binutils
-  libcpp-httplib-dev chromium
-)
-if [[ "${PLIX_WINDOWS:-1}" == 1 ]]; then
-  packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64)
+purpose=${1:-test}
+case "$purpose" in
+  play | studio | test) ;;
+  -h | --help) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+  *) echo "setup: unknown purpose '$purpose' (play, studio or test)" >&2; exit 2 ;;
+esac
+
+packages=(cmake make g++ pkg-config libgd-dev libtinyobjloader-dev libcli11-dev nlohmann-json3-dev libssl-dev)
+if [[ "$purpose" != play ]]; then
+  packages+=(libcpp-httplib-dev)
+fi
+if [[ "$purpose" == test ]]; then
+  packages+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales parallel binutils blender chromium)
+  if [[ "${PLIX_WINDOWS:-1}" == 1 ]]; then
+    packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64)
+  fi
 fi
 
 missing=()
@@ -27,6 +38,8 @@ if ((${#missing[@]})); then
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+[[ "$purpose" == play ]] && exit 0
 
 # Node.js and npm for the studio page's three.js and its browser tests; a
 # Node.js from elsewhere that brings its own npm is kept.
@@ -45,6 +58,8 @@ if ! cmp -s "$web_dir/package-lock.json" "$stamp" 2>/dev/null; then
   (cd "$web_dir" && npm ci --no-audit --no-fund --loglevel=error)
   cp "$web_dir/package-lock.json" "$stamp"
 fi
+
+[[ "$purpose" == studio ]] && exit 0
 
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   sudo_cmd=""

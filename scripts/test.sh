@@ -7,16 +7,16 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc)
 
+# The configurations are CMakePresets.json's.
 echo "== normal build"
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIX_BUILD_BENCH=ON >/dev/null
-cmake --build build-test -j"$jobs"
-ctest --test-dir build-test --output-on-failure -j"$jobs"
+cmake --preset normal >/dev/null
+cmake --build --preset normal -j"$jobs"
+ctest --preset normal -j"$jobs"
 
 echo "== sanitizer build"
-cmake -S . -B build-test-asan -DCMAKE_BUILD_TYPE=Debug -DPLIX_SANITIZE=ON -DPLIX_BUILD_BENCH=OFF >/dev/null
-cmake --build build-test-asan -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  ctest --test-dir build-test-asan --output-on-failure -j"$jobs"
+cmake --preset sanitizers >/dev/null
+cmake --build --preset sanitizers -j"$jobs"
+ctest --preset sanitizers -j"$jobs"
 
 echo "== fuzz run"
 bash fuzz/run.sh "${PLIX_FUZZ_SECONDS:-60}"

@@ -12,7 +12,7 @@
 #include "player/scene_source.h"
 #include "files/atomic_file.h"
 #include "plix/platform/stop_requests.h"
-#include "scene/scene_writer.h"
+#include "scene/scene_file_writer.h"
 #include "text/words.h"
 
 namespace plix::sandbox {

@@ -9,7 +9,7 @@
 #include "player/scene_framing.h"
 #include "plix/platform/build_info.h"
 #include "plix/platform/sha256.h"
-#include "scene/scene_writer.h"
+#include "scene/scene_file_writer.h"
 
 #ifdef PLIX_HAVE_PREVIEW
 #include "player/preview_sink.h"

@@ -131,9 +131,9 @@ void SceneEffects::playFrame(int frame, geometry::FrameSparks &frameSparks, bool
         const Effect &effect = effects_[e];
         if (measureVelocity) { // before the frame's own call, which the outputs then see as if alone
             handler_->newTime(effect.instance, frame, time1);
-            handler_->evaluateAll(effect.instance, effect.pointCount, later1_);
+            handler_->evaluateAll(effect.instance, effect.pointCount, oneStepLater_);
             handler_->newTime(effect.instance, frame, time2);
-            handler_->evaluateAll(effect.instance, effect.pointCount, later2_);
+            handler_->evaluateAll(effect.instance, effect.pointCount, twoStepsLater_);
         }
         handler_->newTime(effect.instance, frame, time);
         handler_->evaluateAll(effect.instance, effect.pointCount, positions_);
@@ -146,7 +146,7 @@ void SceneEffects::playFrame(int frame, geometry::FrameSparks &frameSparks, bool
             spark.parked = positions_[i] == effect.parking;
             spark.age = system != nullptr && i < system->ages.size() ? system->ages[i] : 0.0f;
             spark.velocity = measureVelocity && !spark.parked
-                                 ? derivativeAtFirst(time, positions_[i], time1, later1_[i], time2, later2_[i])
+                                 ? derivativeAtFirst(time, positions_[i], time1, oneStepLater_[i], time2, twoStepsLater_[i])
                                  : geometry::Vec3{};
         }
     }

@@ -70,7 +70,7 @@ private:
     std::vector<Effect> effects_;
     // What evaluate handed out, kept from frame to frame: at the frame's time
     // and at the two later probe times.
-    std::vector<geometry::Vec3> positions_, later1_, later2_;
+    std::vector<geometry::Vec3> positions_, oneStepLater_, twoStepsLater_;
 };
 
 } // namespace plix::sandbox

@@ -6,7 +6,7 @@
 //   or a line that begins with a space (its keyword is empty), the end of the
 //   block, or 4,096 lines after the first.
 // - The keyword is the text before the first space (a tab is an ordinary
-//   character). It names the first setting, in the order of `settingNames`,
+//   character). It names the first setting, in the order of `blockNames`,
 //   whose name begins with it: "AgeM" is AgeMin, "S" START_F. Names are
 //   case-sensitive; a keyword that names nothing is ignored.
 // - The value is the number at the start of the text after the space (sign,

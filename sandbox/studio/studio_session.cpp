@@ -5,7 +5,7 @@
 #include "plix/host/service_abi.h"
 #include "files/atomic_file.h"
 #include "scene/scene_notes.h"
-#include "scene/scene_writer.h"
+#include "scene/scene_file_writer.h"
 
 namespace plix::sandbox {
 namespace {

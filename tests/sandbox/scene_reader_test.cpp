@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "scene/scene_reader.h"
-#include "scene/scene_writer.h"
+#include "scene/scene_file_writer.h"
 #include "temp_folder.h"
 
 namespace plix::scene {

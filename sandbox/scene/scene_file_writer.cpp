@@ -1,4 +1,4 @@
-#include "scene/scene_writer.h"
+#include "scene/scene_file_writer.h"
 #include "text/number_text.h"
 
 #include <charconv>
