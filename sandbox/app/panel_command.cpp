@@ -7,6 +7,7 @@
 #include "app/command_messages.h"
 #include "app/module_location.h"
 #include "app/panel_values.h"
+#include "player/run_inputs.h"
 #include "player/sandbox_error.h"
 #include "player/scene_effects.h"
 #include "player/scene_source.h"
@@ -52,6 +53,20 @@ void listControls(std::ostream &out, const std::vector<standin::PanelControl> &c
     }
 }
 
+// Before any work: --save may name the scene itself (saving an edit over
+// it), but no other input, and only a place the program writes files at.
+void checkSaveTarget(const std::filesystem::path &target, const SceneSource &source,
+                     const std::filesystem::path &modulePath) {
+    std::vector<files::NamedPath> inputs = inputsOf(source, modulePath);
+    if (source.file) inputs.erase(inputs.begin());
+    refuseOutputClashes(inputs, {{target, "--save"}});
+    try {
+        files::checkCanWrite(target);
+    } catch (const std::runtime_error &problem) {
+        throw SandboxError(std::string("--save: ") + problem.what());
+    }
+}
+
 int panel(const PanelOptions &options, std::ostream &out, std::ostream &err) {
     SceneSource source = readSceneSource(options.scene);
     scene::Scene &scene = source.scene;
@@ -76,8 +91,10 @@ int panel(const PanelOptions &options, std::ostream &out, std::ostream &err) {
                            " effect(s); there is no effect " + std::to_string(options.effect));
     const std::size_t block = static_cast<std::size_t>(options.effect - 1);
 
+    const std::filesystem::path modulePath = resolveModulePath(options.module);
+    if (options.save) checkSaveTarget(*options.save, source, modulePath);
     printNotes(err, scene::sceneNotes(scene, sceneDisplayName(source)));
-    SceneEffects effects(scene, resolveModulePath(options.module).string());
+    SceneEffects effects(scene, modulePath.string());
     std::size_t effectIndex = 0;
     while (effects.effects()[effectIndex].object != objectIndex || effects.effects()[effectIndex].block != block)
         ++effectIndex;

@@ -10,6 +10,8 @@
 #include "app/command_messages.h"
 #include "player/frame_range.h"
 #include "app/module_location.h"
+#include "player/run_inputs.h"
+#include "files/atomic_file.h"
 #include "player/sandbox_error.h"
 #include "player/scene_source.h"
 #include "studio/studio_session.h"
@@ -49,6 +51,19 @@ int studio(const StudioOptions &options, std::ostream &out, std::ostream &err) {
     const std::filesystem::path modulePath = resolveModulePath(options.module);
     std::optional<std::filesystem::path> saveTarget = options.save;
     if (!saveTarget && source.file) saveTarget = *source.file;
+    if (options.save) {
+        std::vector<files::NamedPath> inputs = inputsOf(source, modulePath);
+        if (source.file) inputs.erase(inputs.begin()); // saving over the scene itself is what Save scene is for
+        refuseOutputClashes(inputs, {{*options.save, "--save"}});
+    }
+    if (saveTarget) {
+        try {
+            files::checkCanWrite(*saveTarget);
+        } catch (const std::runtime_error &problem) {
+            if (options.save) throw SandboxError(std::string("--save: ") + problem.what());
+            err << "plix-sandbox: note: Save scene will fail: " << problem.what() << "\n";
+        }
+    }
 
     // Every call into the module happens on this one thread, from the
     // effects' creation to their destruction.

@@ -9,6 +9,7 @@
 #include "app/module_location.h"
 #include "check_child.h"
 #include "check_registry.h"
+#include "files/path_clash.h"
 #include "plix/platform/executable_path.h"
 #include "plix/platform/module_file_check.h"
 #include "plix/platform/stop_requests.h"
@@ -90,6 +91,10 @@ int runValidate(ValidateOptions options, std::ostream &out, std::ostream &err) {
                           platform::moduleFileProblem(options.module),
                       failed);
     settings.modulePath = std::filesystem::absolute(options.module, ignored).string();
+    if (!options.json.empty() && files::sameFile(options.json, options.module))
+        return refuse(err, "--json " + options.json + " is the module " + options.module +
+                               ": the report would replace the module it checks; write it elsewhere",
+                      failed);
     if (!options.json.empty() && !canWriteReport(options.json, error)) return refuse(err, "--json: " + error, failed);
 
     out << "validating " << settings.modulePath << " (seed " << settings.seed << ")\n" << std::flush;

@@ -132,20 +132,19 @@ std::string OutputIdentity::digest() const {
 namespace {
 
 // Nothing but a file (or nothing) may stand where an output file goes.
-void checkPlace(const fs::path &file, const std::string &what) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(file, ec);
-    if (fs::exists(status) && !fs::is_regular_file(status))
-        throw SandboxError("cannot write the " + what + " " + file.string() + ": " +
-                           (fs::is_directory(status) ? "a folder" : "something other than a file") +
-                           " stands there; remove or rename it");
+void checkPlace(const fs::path &file) {
+    try {
+        files::outputPlace(file, {.replaceReadOnly = true});
+    } catch (const std::exception &error) { // "cannot write FILE: reason"
+        throw SandboxError(error.what());
+    }
 }
 
 // A temporary file beside `file`, removed at once, shows that its folder
 // takes new files.
 void probeFolderOf(const fs::path &file) {
     try {
-        files::AtomicOutputFile probe(file);
+        files::AtomicOutputFile probe(file, {.replaceReadOnly = true});
     } catch (const std::exception &error) { // "cannot write FILE: reason"
         throw SandboxError(error.what());
     }
@@ -153,13 +152,12 @@ void probeFolderOf(const fs::path &file) {
 
 } // namespace
 
-void checkWritableFile(const fs::path &file, const std::string &what) {
-    std::error_code ec;
-    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, ec))
-        throw SandboxError("cannot write the " + what + " " + file.string() + ": no folder " + folder.string());
-    checkPlace(file, what);
-    probeFolderOf(file);
+void checkWritableFile(const fs::path &file, const files::OutputRules &rules) {
+    try {
+        files::checkCanWrite(file, rules);
+    } catch (const std::exception &error) { // "cannot write FILE: reason"
+        throw SandboxError(error.what());
+    }
 }
 
 PreparedFolder prepareOutputFolder(const OutputNames &names, const OutputIdentity &identity,
@@ -189,7 +187,7 @@ PreparedFolder prepareOutputFolder(const OutputNames &names, const OutputIdentit
                            ": a file stands there; remove or rename it");
     std::vector<fs::path> probed;
     for (const fs::path &file : files) {
-        checkPlace(file, "output");
+        checkPlace(file);
         if (std::find(probed.begin(), probed.end(), file.parent_path()) != probed.end()) continue;
         if (file.parent_path() != names.folder) makeFolder(file.parent_path());
         probeFolderOf(file);

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "files/output_place.h"
 #include "player/output_names.h"
 
 namespace plix::sandbox {
@@ -40,7 +41,7 @@ PreparedFolder prepareOutputFolder(const OutputNames &names, const OutputIdentit
                                    const std::vector<std::filesystem::path> &files, bool force);
 
 // Throws SandboxError when `file` cannot be written: its folder missing or
-// not writable, or a folder standing at its name.
-void checkWritableFile(const std::filesystem::path &file, const std::string &what);
+// not writable, or anything but a file standing at its name.
+void checkWritableFile(const std::filesystem::path &file, const files::OutputRules &rules);
 
 } // namespace plix::sandbox

@@ -96,6 +96,11 @@ PlayRun::PlayRun(PlayRequest request, PlayReporter reporter)
 
 PlayRun::~PlayRun() = default;
 
+// --force also replaces read-only files.
+files::OutputRules PlayRun::writeRules() const {
+    return {.replaceReadOnly = request_.force, .readOnlyAdvice = "make it writable, or add --force to replace it"};
+}
+
 void PlayRun::reportNote(const std::string &text) {
     if (reporter_.note) reporter_.note(text);
     summary_.notes.push_back(text);
@@ -115,7 +120,7 @@ std::vector<fs::path> PlayRun::plannedFiles() const {
 
 void PlayRun::prepareOutputs() {
     const scene::Scene &scene = request_.source.scene;
-    if (request_.json) checkWritableFile(*request_.json, "summary");
+    if (request_.json) checkWritableFile(*request_.json, writeRules());
     OutputIdentity identity{platform::programVersion(), summary_.moduleSha256, request_.source.fileName,
                             scene::writeSceneText(scene, request_.out), request_.keepParked};
     for (const scene::SceneObject &object : scene.objects)
@@ -186,7 +191,7 @@ const PlaySummary &PlayRun::finish() {
                                scene::writeSceneText(effects_->sceneWithSavedBlocks(), request_.out));
     summary_.written.push_back(names_.savedScene.filename().string());
     summary_.seconds = std::chrono::duration<double>(Clock::now() - request_.started).count();
-    if (request_.json) files::writeFileAtomically(*request_.json, summary_.json());
+    if (request_.json) files::writeFileAtomically(*request_.json, summary_.json(), writeRules());
     return summary_;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cache/particle_cache.h"
+#include "files/output_place.h"
 #include "player/frame_range.h"
 #include "player/frame_sink.h"
 #include "player/output_names.h"
@@ -81,6 +82,7 @@ public:
 
 private:
     std::vector<std::filesystem::path> plannedFiles() const;
+    files::OutputRules writeRules() const;
     void reportNote(const std::string &text);
 
     PlayRequest request_;

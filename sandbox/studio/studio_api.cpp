@@ -1,5 +1,6 @@
 #include "studio/studio_api.h"
 
+#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <exception>
@@ -45,15 +46,24 @@ std::optional<Integer> wholeNumber(std::string_view text) {
 }
 
 // "application/json", with or without parameters such as a charset.
+// Media types are compared without regard to case, and around spaces.
 bool isJsonContent(const std::string &contentType) {
-    const std::string_view type = std::string_view(contentType).substr(0, contentType.find(';'));
+    std::string type = contentType.substr(0, contentType.find(';'));
+    type.erase(0, type.find_first_not_of(" \t"));
+    type.erase(type.find_last_not_of(" \t") + 1);
+    for (char &c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return type == "application/json";
 }
 
 // The body as a JSON object, or the reason it is not one.
 std::optional<json> jsonObject(const std::string &body, std::string &problem) {
-    json parsed = json::parse(body, nullptr, false);
-    if (parsed.is_discarded()) {
+    json parsed;
+    try {
+        parsed = json::parse(body);
+    } catch (const json::out_of_range &) { // a number too large for a double, such as 1e999
+        problem = "a number in the body is not a finite number";
+        return std::nullopt;
+    } catch (const json::exception &) {
         problem = "the body is not JSON";
         return std::nullopt;
     }

@@ -37,13 +37,8 @@ std::string closingLine(const std::vector<CheckOutcome> &outcomes) {
 }
 
 bool canWriteReport(const std::string &path, std::string &error) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        error = path + " is a folder";
-        return false;
-    }
     try {
-        const files::AtomicOutputFile probe(path); // its temporary file goes again unless committed
+        files::checkCanWrite(path);
     } catch (const std::runtime_error &failure) {
         error = failure.what();
         return false;

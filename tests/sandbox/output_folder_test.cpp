@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
                        fs::create_directories(out / "preview.png" / "keep");
                        return std::vector<std::string>{"--out", out.string(), "--cache", "ply"};
                    },
-                   1, "preview.png: a folder stands there; remove or rename it", true, true},
+                   1, "preview.png: a folder stands there, and the program replaces only files", true, true},
         FolderCase{"a folder where a frame file goes",
                    [](const TempFolder &, const fs::path &out, const fs::path &) {
                        fs::create_directories(out / "cache" / "frame_000003.ply");
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                        return std::vector<std::string>{"--out", out.string(), "--json",
                                                        (folder / "summary.json").string()};
                    },
-                   1, "cannot write the summary", true},
+                   1, "summary.json: a folder stands there", true},
         FolderCase{"--force removes the earlier run's outputs",
                    [](const TempFolder &, const fs::path &out, const fs::path &other) {
                        earlierRun(out);

@@ -189,7 +189,7 @@ TEST(ValidateCommand, RefusesMistakesBeforeTheFirstCheck) {
         {{}, 1, "the file does not exist", missing},
         {{}, 1, "cannot check the module " + folder, folder},
         {{"--json", folder + "/no-such-folder/report.json"}, 1, "--json: "},
-        {{"--json", folder}, 1, "--json: " + folder + " is a folder"},
+        {{"--json", folder}, 1, "--json: cannot write " + folder + ": a folder stands there"},
     };
     for (const MistakeCase &c : cases) {
         std::vector<std::string> args{"validate", c.module};
