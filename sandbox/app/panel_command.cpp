@@ -24,7 +24,7 @@ using text::lowered;
 // The control named by its identifier ('vmin') or, ignoring case, its label.
 const standin::PanelControl *findControl(const std::vector<standin::PanelControl> &controls, std::string_view name) {
     for (const standin::PanelControl &control : controls)
-        if (idText(control.id) == name) return &control;
+        if (panelIdText(control.id) == name) return &control;
     for (const standin::PanelControl &control : controls)
         if (lowered(control.label) == lowered(name)) return &control;
     return nullptr;
@@ -32,7 +32,7 @@ const standin::PanelControl *findControl(const std::vector<standin::PanelControl
 
 std::string controlNames(const std::vector<standin::PanelControl> &controls) {
     std::string names;
-    for (const standin::PanelControl &control : controls) names += (names.empty() ? "" : ", ") + idText(control.id);
+    for (const standin::PanelControl &control : controls) names += (names.empty() ? "" : ", ") + panelIdText(control.id);
     return names;
 }
 
@@ -47,7 +47,7 @@ void listControls(std::ostream &out, const std::vector<standin::PanelControl> &c
     std::snprintf(line, sizeof line, "  %-5s %-14s %-9s %s\n", "id", "label", "control", "shows");
     out << line;
     for (const standin::PanelControl &control : controls) {
-        std::snprintf(line, sizeof line, "  %-5s %-14s %-9s %s\n", idText(control.id).c_str(), control.label.c_str(),
+        std::snprintf(line, sizeof line, "  %-5s %-14s %-9s %s\n", panelIdText(control.id).c_str(), control.label.c_str(),
                       control.controlType.c_str(), showValue(control.value, control.controlType).c_str());
         out << line;
     }
@@ -115,11 +115,11 @@ int panel(const PanelOptions &options, std::ostream &out, std::ostream &err) {
         std::string expected;
         const auto value = readValue(text, control->dataType, control->controlType, expected);
         if (!value)
-            throw CommandLineError("'" + idText(control->id) + "' (" + control->label + ") takes " + expected +
+            throw CommandLineError("'" + panelIdText(control->id) + "' (" + control->label + ") takes " + expected +
                                    "; got '" + text + "'");
         if (!toolkit.enterValue(panelHandle, control->id, *value))
-            throw SandboxError("the panel took no value for '" + idText(control->id) + "'");
-        out << "set " << idText(control->id) << " (" << control->label << ") to " << showValue(*value, control->controlType)
+            throw SandboxError("the panel took no value for '" + panelIdText(control->id) + "'");
+        out << "set " << panelIdText(control->id) << " (" << control->label << ") to " << showValue(*value, control->controlType)
             << "\n";
     }
 

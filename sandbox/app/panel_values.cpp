@@ -47,18 +47,6 @@ std::optional<int> readSwitch(std::string_view text) {
 
 } // namespace
 
-std::string idText(unsigned int id) {
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) text.push_back(static_cast<char>((id >> shift) & 0xFF));
-    return text;
-}
-
-std::optional<unsigned int> idFromText(std::string_view text) {
-    if (text.size() != 4) return std::nullopt;
-    unsigned int id = 0;
-    for (char c : text) id = (id << 8) | static_cast<unsigned char>(c);
-    return id;
-}
 
 std::string showValue(const standin::PanelValue &value, const std::string &controlType) {
     if (const auto *d = std::get_if<double>(&value)) return number(*d);

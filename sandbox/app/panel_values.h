@@ -11,8 +11,8 @@
 namespace plix::sandbox {
 
 // Four-character identifier as text ('vmin') and back.
-std::string idText(unsigned int id);
-std::optional<unsigned int> idFromText(std::string_view text);
+using standin::panelIdText;
+using standin::panelIdFromText;
 
 // "2.5", "60", "on (1)" for an "iBoolean" control, "-100, -100, 0", "(none)".
 std::string showValue(const standin::PanelValue &value, const std::string &controlType);

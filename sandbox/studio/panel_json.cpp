@@ -42,18 +42,6 @@ std::optional<int> wholeNumber(const nlohmann::json &value) {
 
 } // namespace
 
-std::string idText(unsigned int id) {
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) text.push_back(static_cast<char>((id >> shift) & 0xFF));
-    return text;
-}
-
-std::optional<unsigned int> idFromText(const std::string &text) {
-    if (text.size() != 4) return std::nullopt;
-    unsigned int id = 0;
-    for (char c : text) id = (id << 8) | static_cast<unsigned char>(c);
-    return id;
-}
 
 nlohmann::json panelValueJson(const standin::PanelValue &value) {
     if (const auto *d = std::get_if<double>(&value)) return numberJson(*d);
@@ -66,7 +54,7 @@ nlohmann::json panelValueJson(const standin::PanelValue &value) {
 nlohmann::json panelJson(const std::vector<standin::PanelControl> &controls) {
     nlohmann::json out = nlohmann::json::array();
     for (const standin::PanelControl &control : controls)
-        out.push_back({{"id", idText(control.id)},
+        out.push_back({{"id", panelIdText(control.id)},
                        {"label", control.label},
                        {"controlType", control.controlType},
                        {"dataType", control.dataType},

@@ -28,7 +28,7 @@ std::optional<standin::PanelValue> panelValueFromJson(const nlohmann::json &valu
                                                       const std::string &controlType, std::string &expected);
 
 // The four characters of an identifier ('vmin') and back.
-std::string idText(unsigned int id);
-std::optional<unsigned int> idFromText(const std::string &text);
+using standin::panelIdText;
+using standin::panelIdFromText;
 
 } // namespace plix::studio

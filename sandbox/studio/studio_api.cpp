@@ -207,7 +207,7 @@ ApiResponse StudioApi::editResponse(std::size_t effect, const std::string &body)
     const Outcome outcome = moduleThread_.call([&] {
         Outcome out;
         const std::vector<standin::PanelControl> controls = model_.panel(effect);
-        const auto id = idFromText(idName);
+        const auto id = panelIdFromText(idName);
         const standin::PanelControl *control = nullptr;
         for (const standin::PanelControl &c : controls)
             if (id && c.id == *id) control = &c;

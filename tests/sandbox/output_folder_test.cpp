@@ -215,10 +215,18 @@ TEST(OutputFolder, ARunOutOfMemorySaysSoAndWritesNoFrame) {
 }
 #endif
 
-// Ctrl-C or SIGTERM: the run stops between frames, removes its temporary
-// files and ends as the signal ends a program.
+// Ctrl-C, SIGTERM or SIGHUP: the run stops between frames, removes its
+// temporary files and ends as the signal ends a program. A signal the run was
+// started ignoring (as `nohup` and background jobs start it) stays ignored.
 TEST(OutputFolder, AnInterruptedRunLeavesNoTemporaryFileAndEndsByItsSignal) {
-    for (const int signal : {SIGTERM, SIGINT}) {
+    struct Stop {
+        int signal;
+        int ignoredFromTheStart; // 0, or a signal sent first that must not stop the run
+    };
+    for (const Stop stop : {Stop{SIGTERM, 0}, Stop{SIGINT, 0}, Stop{SIGHUP, 0}, Stop{SIGTERM, SIGINT},
+                            Stop{SIGINT, SIGHUP}}) {
+        const int signal = stop.signal;
+        SCOPED_TRACE("signal " + std::to_string(signal) + ", ignored " + std::to_string(stop.ignoredFromTheStart));
         TempFolder folder;
         const fs::path out = folder / "out";
         const fs::path scene = folder.write("big.scene", "frames 0 100000\nobject Big\n  points 200000\n  effect\n"
@@ -229,6 +237,7 @@ TEST(OutputFolder, AnInterruptedRunLeavesNoTemporaryFileAndEndsByItsSignal) {
         if (child == 0) {
             const int fd = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(fd, 2);
+            if (stop.ignoredFromTheStart != 0) std::signal(stop.ignoredFromTheStart, SIG_IGN);
             execl(PLIX_SANDBOX_PROGRAM, PLIX_SANDBOX_PROGRAM, "play", scene.c_str(), "--module", PLIX_MODULE_PATH,
                   "--out", out.c_str(), "--cache", "ply", "--preview", "none", "--no-progress", nullptr);
             _exit(127);
@@ -237,8 +246,13 @@ TEST(OutputFolder, AnInterruptedRunLeavesNoTemporaryFileAndEndsByItsSignal) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (!fs::exists(out / "cache" / "frame_000001.ply") && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        kill(child, signal);
         int status = 0;
+        if (stop.ignoredFromTheStart != 0) {
+            kill(child, stop.ignoredFromTheStart);
+            std::this_thread::sleep_for(std::chrono::milliseconds(500)); // several frames
+            EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "the ignored signal stopped the run";
+        }
+        kill(child, signal);
         waitpid(child, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "status " << status;
         EXPECT_NE(readWholeFile(errFile).find("interrupted by"), std::string::npos) << readWholeFile(errFile);

@@ -4,6 +4,19 @@
 #include <limits>
 
 namespace plix::standin {
+
+std::string panelIdText(unsigned int id) {
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) text.push_back(static_cast<char>((id >> shift) & 0xFF));
+    return text;
+}
+
+std::optional<unsigned int> panelIdFromText(std::string_view text) {
+    if (text.size() != 4) return std::nullopt;
+    unsigned int id = 0;
+    for (char c : text) id = (id << 8) | static_cast<unsigned char>(c);
+    return id;
+}
 namespace {
 
 // A table that never ends is cut here rather than read without end.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <variant>
 #include <vector>
@@ -14,6 +15,11 @@
 #include "plix/geometry.h"
 
 namespace plix::standin {
+
+// A control's four-character identifier as text ('vmin' is "vmin"), and back:
+// none unless the text has four bytes.
+std::string panelIdText(unsigned int id);
+std::optional<unsigned int> panelIdFromText(std::string_view text);
 
 // A value as a control shows it, by data type: "float" one double, "integer"
 // one int, "float3" three doubles; monostate when there is none (the get
