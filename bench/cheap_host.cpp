@@ -177,6 +177,7 @@ void CheapHost::setSetting(void *instance, unsigned int id, const void *value) {
 }
 
 void CheapHost::frame(void *instance, int frameNumber, double time, int pointCount, PositionReading reading) {
+    arrays = &particles; // several hosts (one per module) share the services
     newTime_(instance, frameNumber, time);
     const auto n = static_cast<size_t>(pointCount);
     if (displaced.size() != 3 * n) displaced.assign(3 * n, 0.0);

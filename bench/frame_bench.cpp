@@ -1,14 +1,17 @@
-// Timing of the module through its binary interface: a frame (new-time, then
-// one evaluate per point) with most sparks in flight and at the default birth
-// rate, the memory floor of a frame, the launch draws of a panel edit, the
-// scene block and instance creation. Frame figures are also printed as
-// ratios to the floor measured in the same run.
+// Timing of the module through its binary interface, beside two anchor
+// modules loaded the same way: "calls" makes only the host calls a frame with
+// every spark in flight must make, "plain" is the effect's formulas as
+// written. A frame (new-time, then one evaluate per point) with every spark
+// in flight, read by the host field by field and as one block; the launch
+// draws of a panel edit; the scene block and instance creation. The frame
+// table with both ratios, all from this run, is printed at the end.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/cheap_host.h"
@@ -24,28 +27,36 @@ constexpr unsigned int idV0Min = PLIX_ID4('v', 'm', 'i', 'n');
 constexpr unsigned int idAgeMin = PLIX_ID4('a', 'g', 'm', 'n');
 constexpr unsigned int idBirthRate = PLIX_ID4('r', 'a', 't', 'e');
 
-// The module built with the benchmarks, or another build of it named by
-// PLIX_BENCH_MODULE (to time two builds with the same host and floor).
-const char *modulePath() {
+constexpr unsigned int idAgeMax = PLIX_ID4('a', 'g', 'm', 'x');
+constexpr unsigned int idStartFrame = PLIX_ID4('s', 'p', 'r', 'k');
+
+// The module built with the benchmarks (or another build of it named by
+// PLIX_BENCH_MODULE, to time two builds against the same anchors), and the
+// two anchors.
+enum Module { ours, callsAlone, plainFormulas };
+const char *const moduleNames[] = {"ours", "calls", "plain"};
+
+const char *modulePath(Module m) {
+    if (m == callsAlone) return PLIX_ANCHOR_CALLS_PATH;
+    if (m == plainFormulas) return PLIX_ANCHOR_PLAIN_PATH;
     const char *other = std::getenv("PLIX_BENCH_MODULE");
     return other ? other : PLIX_MODULE_PATH;
 }
 
-CheapHost &host() {
-    static CheapHost instance(modulePath());
-    return instance;
+CheapHost &host(Module m = ours) {
+    static CheapHost *hosts[3] = {};
+    if (!hosts[m]) hosts[m] = new CheapHost(modulePath(m));
+    return *hosts[m];
 }
 
-// One instance per point count, kept for the whole run: creating 10^7
-// sparks costs more than a frame.
-void *instanceOf(int pointCount) {
-    static std::map<int, void *> instances;
-    void *&instance = instances[pointCount];
-    if (!instance) instance = host().create(pointCount);
+// One instance per module and point count, kept for the whole run: creating
+// 10^7 sparks costs more than a frame.
+void *instanceOf(int pointCount, Module m = ours) {
+    static std::map<std::pair<int, int>, void *> instances;
+    void *&instance = instances[{m, pointCount}];
+    if (!instance) instance = host(m).create(pointCount);
     return instance;
 }
-
-void setBirthRate(void *instance, int rate) { host().setSetting(instance, idBirthRate, &rate); }
 
 void perSpark(benchmark::State &state, int count) {
     state.SetItemsProcessed(state.iterations() * count);
@@ -53,60 +64,31 @@ void perSpark(benchmark::State &state, int count) {
         static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// Frames from 300 on, at 30 per second. With a birth rate of N per second the
-// emission period is 30 frames and most sparks are in flight; at the default
-// rate of 60 almost all are parked.
-void frame(benchmark::State &state, int count, int rate, PositionReading reading) {
-    void *instance = instanceOf(count);
-    setBirthRate(instance, rate);
-    CheapHost &h = host();
-    int f = 300;
-    h.frame(instance, f, f / 30.0, count, reading); // sizes the host's arrays
-    for (auto _ : state) {
-        f = f >= 599 ? 300 : f + 1;
-        h.frame(instance, f, f / 30.0, count, reading);
-        benchmark::ClobberMemory();
-    }
-    perSpark(state, count);
+// Every spark in flight in every frame from 300 on: 30 births a second make
+// the emission period N frames, so each spark is born again every N frames;
+// emission began N + 10 frames before frame 0 and a lifetime of 2^30 frames
+// outlasts any cycle. The host's time is half a frame after the frame's
+// start, so the spark born in this very frame has flown too.
+void allInFlight(void *instance, int count, Module m) {
+    const int rate = 30, age = 1 << 30, start = -(count + 10);
+    CheapHost &h = host(m);
+    h.setSetting(instance, idBirthRate, &rate);
+    h.setSetting(instance, idAgeMin, &age);
+    h.setSetting(instance, idAgeMax, &age);
+    h.setSetting(instance, idStartFrame, &start);
 }
 
-// A spark as the module keeps it: 72 bytes (position, launch velocity,
-// lifetime and flag, age, birth time). The floor reads records of this size
-// of its own (their values do not change what it moves): the module's are not
-// reachable through its binary interface.
-struct SparkRecord {
-    double pos[3];
-    double velocity[3];
-    int32_t lifetime;
-    uint8_t dead;
-    double age;
-    double birthTime;
-};
-static_assert(sizeof(SparkRecord) == 72);
+double timeOfFrame(int f) { return (f + 0.5) / 30.0; }
 
-// The least a frame must move: read every spark record once and write what a
-// frame hands out, 24 bytes of position and 12 + 4 + 1 bytes of particle data.
-void memoryFloor(benchmark::State &state, int count) {
-    void *instance = instanceOf(count);
-    CheapHost &h = host();
-    h.frame(instance, 300, 10.0, count); // sizes the host's arrays
-    const std::vector<SparkRecord> records(static_cast<size_t>(count));
-    const SparkRecord *points = records.data();
+void frame(benchmark::State &state, int count, Module m, PositionReading reading) {
+    void *instance = instanceOf(count, m);
+    allInFlight(instance, count, m);
+    CheapHost &h = host(m);
+    int f = 300;
+    h.frame(instance, f, timeOfFrame(f), count, reading); // sizes the host's arrays
     for (auto _ : state) {
-        double *displaced = h.displaced.data();
-        float *positions = h.particles.positions.data();
-        float *ages = h.particles.ages.data();
-        uint8_t *enabled = h.particles.enabled.data();
-        for (int i = 0; i < count; ++i) {
-            if (i + 32 < count) __builtin_prefetch(points + i + 32);
-            const SparkRecord &p = points[i];
-            for (int k = 0; k < 3; ++k) {
-                displaced[3 * i + k] = p.pos[k];
-                positions[3 * i + k] = static_cast<float>(p.pos[k]);
-            }
-            ages[i] = static_cast<float>(p.age);
-            enabled[i] = static_cast<uint8_t>(p.lifetime);
-        }
+        f = f >= 599 ? 300 : f + 1;
+        h.frame(instance, f, timeOfFrame(f), count, reading);
         benchmark::ClobberMemory();
     }
     perSpark(state, count);
@@ -145,15 +127,15 @@ void createDestroy(benchmark::State &state, int count) {
 }
 
 void registerAll() {
+    const std::pair<PositionReading, const char *> readings[] = {{PositionReading::fieldByField, "field"},
+                                                                 {PositionReading::asOneBlock, "block"}};
     for (int count : {1000, 10000, 100000, 1000000, 10000000}) {
         const std::string n = std::to_string(count);
-        benchmark::RegisterBenchmark(("floor/" + n).c_str(), memoryFloor, count);
-        benchmark::RegisterBenchmark(("frame_in_flight/" + n).c_str(), frame, count, count,
-                                     PositionReading::fieldByField);
-        benchmark::RegisterBenchmark(("frame_in_flight_block_read/" + n).c_str(), frame, count, count,
-                                     PositionReading::asOneBlock);
-        benchmark::RegisterBenchmark(("frame_default_rate/" + n).c_str(), frame, count, 60,
-                                     PositionReading::fieldByField);
+        for (const auto &[reading, readName] : readings)
+            for (Module m : {ours, callsAlone, plainFormulas})
+                benchmark::RegisterBenchmark(
+                    ("frame/" + std::string(readName) + "/" + moduleNames[m] + "/" + n).c_str(), frame,
+                    count, m, reading);
     }
     for (int count : {10000, 1000000}) {
         const std::string n = std::to_string(count);

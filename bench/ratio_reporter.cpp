@@ -30,14 +30,23 @@ double RatioReporter::timeOf(const std::string &name) const {
     return sum / static_cast<double>(r->second.size());
 }
 
+// Per spark, in nanoseconds, of a frame benchmark named by its parts.
+double RatioReporter::perSpark(const std::string &reading, const char *module, const std::string &count) const {
+    return timeOf("frame/" + reading + "/" + module + "/" + count) / std::stod(count);
+}
+
 void RatioReporter::printRatios() const {
-    std::printf("\nFrame time as a multiple of the memory floor (CPU time, same run):\n");
-    for (const std::string &name : order_) {
-        if (name.rfind("frame_", 0) != 0) continue;
-        const std::string count = name.substr(name.find('/') + 1);
-        const double floor = timeOf("floor/" + count);
-        if (floor <= 0.0) continue;
-        std::printf("  %-28s %6.2f x floor\n", name.c_str(), timeOf(name) / floor);
+    for (const char *reading : {"field", "block"}) {
+        std::printf("\nFrame, every spark in flight, host reads the position %s (CPU ns per spark, this run):\n",
+                    std::string(reading) == "field" ? "field by field" : "as one block");
+        std::printf("| points | ours | calls alone | plain formulas | ours / calls alone | ours / plain |\n");
+        std::printf("|---|---|---|---|---|---|\n");
+        for (const char *count : {"1000", "10000", "100000", "1000000", "10000000"}) {
+            const double o = perSpark(reading, "ours", count), c = perSpark(reading, "calls", count),
+                         p = perSpark(reading, "plain", count);
+            if (o <= 0.0 || c <= 0.0 || p <= 0.0) continue;
+            std::printf("| %s | %.2f | %.2f | %.2f | %.3f | %.3f |\n", count, o, c, p, o / c, o / p);
+        }
     }
 }
 

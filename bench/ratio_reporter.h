@@ -1,5 +1,5 @@
-// Console output as usual, then each frame figure as a ratio to the memory
-// floor of the same point count, measured in the same run.
+// Console output as usual, then the frame table: per point count, the module,
+// the calls alone, the plain formulas and the two ratios, from this run.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -21,6 +21,7 @@ private:
     // CPU time per iteration by benchmark name: the median when the run was
     // repeated, else the mean of the repetitions.
     double timeOf(const std::string &name) const;
+    double perSpark(const std::string &reading, const char *module, const std::string &count) const;
 
     std::map<std::string, std::vector<double>> repetitions_;
     std::map<std::string, double> medians_;

@@ -28,7 +28,7 @@ int drawRandom(uint32_t &state) {
     return static_cast<int>((state >> 16) & 0x7FFFu);
 }
 
-void randomiseVelocities(SparkSettings &s, uint32_t &state) {
+void randomiseVelocities(const SparkSettings &s, Sparks &sparks, uint32_t &state) {
     for (int32_t i = 0; i < s.pointCount; ++i) {
         const int32_t speedSteps = trunc32((s.v0Max - s.v0Min) * 100);
         int32_t d1 = 0;
@@ -40,13 +40,13 @@ void randomiseVelocities(SparkSettings &s, uint32_t &state) {
         const int32_t azimuthDegrees = drawRandom(state) % 360;
         const double el = elevationDegrees * 0.01745277777777778;
         const double az = azimuthDegrees * 0.01745277777777778;
-        s.points[i].velocity[0] = std::cos(az) * std::cos(el) * speed;
-        s.points[i].velocity[1] = std::sin(el) * speed;
-        s.points[i].velocity[2] = std::sin(az) * std::cos(el) * speed;
+        sparks[i].velocity[0] = std::cos(az) * std::cos(el) * speed;
+        sparks[i].velocity[1] = std::sin(el) * speed;
+        sparks[i].velocity[2] = std::sin(az) * std::cos(el) * speed;
     }
 }
 
-void randomiseLifetimes(SparkSettings &s, uint32_t &state) {
+void randomiseLifetimes(const SparkSettings &s, Sparks &sparks, uint32_t &state) {
     for (int32_t i = 0; i < s.pointCount; ++i) {
         int32_t lifetime;
         if (s.ageMax > s.ageMin)
@@ -54,7 +54,7 @@ void randomiseLifetimes(SparkSettings &s, uint32_t &state) {
         else
             lifetime = s.ageMin;
         if (lifetime == 0) lifetime = 1;
-        s.points[i].lifetime = lifetime;
+        sparks[i].lifetime = lifetime;
     }
 }
 
@@ -81,9 +81,9 @@ Schedule scheduleOne(const SparkSettings &s, int32_t i, int32_t lifetime) {
     return out;
 }
 
-void simulateSparks(SparkSettings &s, ItemParam itemParam) {
+void simulateSparks(const SparkSettings &s, Sparks &sparks, ItemParam itemParam) {
     for (int32_t i = 0; i < s.pointCount; ++i) {
-        SparkPoint &p = s.points[i];
+        Spark &p = sparks[i];
         p.pos[0] = s.avoidPos[0];
         p.pos[1] = s.avoidPos[1];
         p.pos[2] = s.avoidPos[2];
@@ -110,7 +110,7 @@ void simulateSparks(SparkSettings &s, ItemParam itemParam) {
     }
 }
 
-Published publish(const SparkPoint &p) {
+Published publish(const Spark &p) {
     Published out;
     for (int k = 0; k < 3; ++k) out.position[k] = static_cast<float>(p.pos[k]);
     out.age = static_cast<float>(p.age / p.lifetime * 30.0);

@@ -22,6 +22,7 @@ namespace {
 
 using plix::test::CallLoggingHost;
 using plix::test::HostCall;
+using plix::reference::Sparks;
 
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
@@ -76,21 +77,21 @@ void applyCase(TestInstance &t, const FrameCase &c) {
 }
 
 // The host calls a literal new-time makes, simulating `want` on the way.
-std::vector<HostCall> literalFrame(SparkSettings &want, int32_t frame, double time) {
+std::vector<HostCall> literalFrame(SparkSettings &settings, Sparks &want, int32_t frame, double time) {
     std::vector<HostCall> calls;
     HostCall cleanup{HostCall::Cleanup};
     cleanup.handle = &CallLoggingHost::system;
     calls.push_back(cleanup);
-    want.time = time;
-    want.frame = frame;
+    settings.time = time;
+    settings.frame = frame;
     CallLoggingHost::log = &calls;
-    plix::reference::simulateSparks(want, &CallLoggingHost::itemParam);
+    plix::reference::simulateSparks(settings, want, &CallLoggingHost::itemParam);
     CallLoggingHost::log = nullptr;
     HostCall init{HostCall::Init};
-    init.code = want.pointCount;
+    init.code = settings.pointCount;
     calls.push_back(init);
-    for (int32_t i = 0; i < want.pointCount; ++i) {
-        const auto published = plix::reference::publish(want.points[i]);
+    for (int32_t i = 0; i < settings.pointCount; ++i) {
+        const auto published = plix::reference::publish(want[static_cast<size_t>(i)]);
         HostCall set{HostCall::Set};
         set.index = i;
         set.handle = &CallLoggingHost::positionBuffer;
@@ -110,9 +111,10 @@ std::vector<HostCall> literalFrame(SparkSettings &want, int32_t frame, double ti
     return calls;
 }
 
-void expectSameSparks(const SparkSettings &got, const SparkSettings &want) {
+void expectSameSparks(const SparkSettings &got, const Sparks &want) {
     for (int32_t i = 0; i < got.pointCount; ++i) {
-        const SparkPoint &g = got.points[i], &w = want.points[i];
+        const SparkPoint &g = got.points[i];
+        const plix::reference::Spark &w = want[static_cast<size_t>(i)];
         ASSERT_EQ(0, std::memcmp(g.pos, w.pos, sizeof g.pos)) << "pos of spark " << i;
         ASSERT_EQ(0, std::memcmp(g.velocity, w.velocity, sizeof g.velocity)) << "velocity " << i;
         ASSERT_EQ(g.lifetime, w.lifetime) << "lifetime of spark " << i;
@@ -126,12 +128,16 @@ void expectSameSparks(const SparkSettings &got, const SparkSettings &want) {
 void expectFramesMatch(const FrameCase &c, const std::vector<int32_t> &frames) {
     SCOPED_TRACE(::testing::Message() << "count " << c.count << ", rate " << c.birthRate
                                       << ", recycle " << c.recycle << ", start " << c.startFrame);
-    TestInstance got(c.count), want(c.count);
+    TestInstance got(c.count), literal(c.count);
     applyCase(got, c);
-    applyCase(want, c);
+    applyCase(literal, c);
     randomiseVelocities(got.inst.sparks);
     randomiseLifetimes(got.inst.sparks);
-    for (size_t i = 0; i < got.points.size(); ++i) want.points[i] = got.points[i];
+    Sparks want(got.points.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        std::memcpy(want[i].velocity, got.points[i].velocity, sizeof want[i].velocity);
+        want[i].lifetime = got.points[i].lifetime;
+    }
     int round = 0;
     for (int32_t frame : frames) {
         // Times at 30 and at 25 frames per second, and an odd one.
@@ -141,11 +147,11 @@ void expectFramesMatch(const FrameCase &c, const std::vector<int32_t> &frames) {
         CallLoggingHost::log = &calls;
         newTime(&got.inst, frame, time);
         CallLoggingHost::log = nullptr;
-        const std::vector<HostCall> wanted = literalFrame(want.inst.sparks, frame, time);
+        const std::vector<HostCall> wanted = literalFrame(literal.sparks(), want, frame, time);
         ASSERT_EQ(calls.size(), wanted.size()) << "frame " << frame;
         for (size_t k = 0; k < calls.size(); ++k)
             ASSERT_TRUE(calls[k] == wanted[k]) << "host call " << k << " of frame " << frame;
-        expectSameSparks(got.inst.sparks, want.inst.sparks);
+        expectSameSparks(got.inst.sparks, want);
         if (::testing::Test::HasFatalFailure()) return;
         // The evaluate calls hand out the positions in order, the last one
         // again past the end.
@@ -153,8 +159,8 @@ void expectFramesMatch(const FrameCase &c, const std::vector<int32_t> &frames) {
             DisplacementAccess access{};
             evaluate(&got.inst, &access);
             // No spark at all: the parking position.
-            const double *expected = c.count == 0 ? want.inst.sparks.avoidPos
-                                                  : want.points[std::min(k, c.count - 1)].pos;
+            const double *expected = c.count == 0 ? literal.sparks().avoidPos
+                                                  : want[static_cast<size_t>(std::min(k, c.count - 1))].pos;
             ASSERT_EQ(0, std::memcmp(access.newPos, expected, sizeof access.newPos)) << k;
         }
     }
