@@ -51,7 +51,10 @@ inline constexpr std::size_t maxBlockLinesRead = PLIX_SCENE_BLOCK_MOST_LINES;
 const char *nameOf(BlockName name);
 bool isWholeNumberSetting(BlockName name);
 
-// The settings of one application of the effect, as created.
+// The settings of one application of the effect, as created. The host's own
+// model of the effect's defaults, written out here on purpose rather than
+// taken from the module: the notes on a scene say what a host expects the
+// effect to do, and the tests compare that with what the module does.
 struct EffectSettings {
     double v0Min = 1.0, v0Max = 4.0;
     int ageMin = 10, ageMax = 60;

@@ -10,6 +10,8 @@
 
 namespace plix::validate {
 
+// The defaults below are the validator's own, independent of the module's on
+// purpose: a check compares a module file with what a host expects.
 struct SettingsModel {
     double v0Min = 1.0, v0Max = 4.0;
     int spreadMin = 0, spreadMax = 180, ageMin = 10, ageMax = 60;

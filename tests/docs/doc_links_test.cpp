@@ -68,9 +68,10 @@ TEST(Docs, EveryRelativeLinkNamesAFileAndAHeadingThatExist) {
             const std::string file = target.substr(0, hash);
             const fs::path resolved = file.empty() ? page : page.parent_path() / file;
             EXPECT_TRUE(fs::exists(resolved)) << page.filename() << " links to " << target << ", which is not there";
-            if (hash != std::string::npos && fs::exists(resolved))
+            if (hash != std::string::npos && fs::exists(resolved)) {
                 EXPECT_TRUE(anchorsOf(resolved).contains(target.substr(hash + 1)))
                     << page.filename() << " links to " << target << ": no such heading";
+            }
         }
     }
     EXPECT_GT(links, 10) << "the pages link to each other and to their pictures";

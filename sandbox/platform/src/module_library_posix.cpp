@@ -4,21 +4,6 @@
 
 namespace plix::platform {
 
-ModuleLibrary::~ModuleLibrary() { close(); }
-
-ModuleLibrary::ModuleLibrary(ModuleLibrary &&other) noexcept : handle_(other.handle_) {
-    other.handle_ = nullptr;
-}
-
-ModuleLibrary &ModuleLibrary::operator=(ModuleLibrary &&other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
-
 ModuleLibrary ModuleLibrary::open(const std::string &path, std::string *error) {
     // RTLD_LOCAL keeps the module's symbols out of the global namespace, as a
     // host loading foreign plug-ins would.

@@ -7,21 +7,6 @@
 
 namespace plix::platform {
 
-ModuleLibrary::~ModuleLibrary() { close(); }
-
-ModuleLibrary::ModuleLibrary(ModuleLibrary &&other) noexcept : handle_(other.handle_) {
-    other.handle_ = nullptr;
-}
-
-ModuleLibrary &ModuleLibrary::operator=(ModuleLibrary &&other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
-
 ModuleLibrary ModuleLibrary::open(const std::string &path, std::string *error) {
     // Only a full path is loaded as given: a relative one or a bare name
     // would be searched for along the DLL search path instead.
