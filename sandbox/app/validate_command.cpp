@@ -10,6 +10,7 @@
 #include "check_child.h"
 #include "check_registry.h"
 #include "files/path_clash.h"
+#include "plix/platform/child_process.h"
 #include "plix/platform/executable_path.h"
 #include "plix/platform/module_file_check.h"
 #include "plix/platform/stop_requests.h"
@@ -121,6 +122,7 @@ int runValidate(ValidateOptions options, std::ostream &out, std::ostream &err) {
 }
 
 int runCheckChild(const CheckChildOptions &options) {
+    platform::endWithParent(); // a validate that is killed leaves no check running
     return runCheckInChild(options.check, options.module, options.seed, options.result);
 }
 

@@ -49,7 +49,7 @@ public:
     void addFrame(int frame, double time, const FrameSparks &sparks) override {
         for (std::size_t e = 0; e < sparks.size() && e < settings_.effects.size(); ++e)
             files::writeFileAtomically(plyCacheFile(settings_.outputFolder, settings_.effects, e, frame),
-                                       frameFile(e, frame, time, sparks[e]));
+                                       frameFile(e, frame, time, sparks[e]), {.replaceReadOnly = settings_.replaceReadOnly});
     }
 
     void finish() override {}
@@ -94,7 +94,7 @@ private:
 
 class CsvCache : public ParticleCache {
 public:
-    explicit CsvCache(CacheSettings settings) : settings_(std::move(settings)), file_(settings_.csvFile) {
+    explicit CsvCache(CacheSettings settings) : settings_(std::move(settings)), file_(settings_.csvFile, {.replaceReadOnly = settings_.replaceReadOnly}) {
         file_.stream() << "frame,time,object,effect,id,x,y,z,vx,vy,vz,age" << (settings_.keepParked ? ",parked\n" : "\n");
     }
 

@@ -48,6 +48,7 @@ struct CacheSettings {
     std::string sceneName;           // recorded in each PLY header
     double fps = 30.0;
     std::array<double, 4> viewBox{}; // the preview's framing: view-plane low x, low y, high x, high y
+    bool replaceReadOnly = false;    // the user asked to replace read-only files too
 };
 
 class ParticleCache {

@@ -1,6 +1,7 @@
 #include "player/frame_range.h"
 
 #include <charconv>
+#include <cmath>
 #include <string>
 
 namespace plix::sandbox {
@@ -40,6 +41,12 @@ std::optional<FrameRange> parseFrameRange(std::string_view text) {
     const auto end = readFrame(rest->substr(1), range.last);
     if (!end || !end->empty() || range.first > range.last) return std::nullopt;
     return range;
+}
+
+int spreadFrame(int first, int last, long long i, long long count) {
+    if (count <= 1) return first;
+    const long long span = static_cast<long long>(last) - first;
+    return static_cast<int>(first + static_cast<long long>(std::llround(static_cast<double>(span) * i / (count - 1))));
 }
 
 } // namespace plix::sandbox

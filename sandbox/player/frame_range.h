@@ -28,4 +28,7 @@ std::string describeFrames(const FrameRange &range);
 // 1000000 as "1,000,000".
 std::string withThousands(long long value);
 
+// Frames i = 0 .. count-1 spread evenly from first to last, both included.
+int spreadFrame(int first, int last, long long i, long long count);
+
 } // namespace plix::sandbox

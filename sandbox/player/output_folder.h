@@ -14,10 +14,13 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "files/output_place.h"
+#include "files/path_clash.h"
+#include "plix/platform/folder_lock.h"
 #include "player/output_names.h"
 
 namespace plix::sandbox {
@@ -34,11 +37,20 @@ struct OutputIdentity {
 
 struct PreparedFolder {
     std::string removed; // what --force removed, for the user ("cache/ (90 files), preview.png")
+    std::string kept;    // what --force left because no manifest records it
+    // Held while the run writes into the folder: a second run into it is
+    // refused, naming this one's process.
+    std::unique_ptr<platform::FolderLock> lock;
 };
 
-// Throws SandboxError saying what is wrong and what to do.
+// Locks the folder, clears the temporary files of runs that died, and
+// refuses (unless --force, told by the rules) to mix this run's files with
+// another's; with --force it removes the files the folder's manifest records, never one of
+// `inputs` and never a folder. Throws SandboxError saying what is wrong and
+// what to do.
 PreparedFolder prepareOutputFolder(const OutputNames &names, const OutputIdentity &identity,
-                                   const std::vector<std::filesystem::path> &files, bool force);
+                                   const std::vector<std::filesystem::path> &files,
+                                   const std::vector<files::NamedPath> &inputs, const files::OutputRules &rules);
 
 // Throws SandboxError when `file` cannot be written: its folder missing or
 // not writable, or anything but a file standing at its name.

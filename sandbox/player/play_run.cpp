@@ -5,6 +5,7 @@
 #include "files/atomic_file.h"
 #include "player/cache_sink.h"
 #include "player/output_folder.h"
+#include "player/run_inputs.h"
 #include "player/sandbox_error.h"
 #include "player/scene_framing.h"
 #include "plix/platform/build_info.h"
@@ -125,12 +126,23 @@ void PlayRun::prepareOutputs() {
                             scene::writeSceneText(scene, request_.out), request_.keepParked};
     for (const scene::SceneObject &object : scene.objects)
         identity.sceneText += "# " + object.name + ": " + std::to_string(object.pointCount) + " points\n";
-    const PreparedFolder prepared = prepareOutputFolder(names_, identity, plannedFiles(), request_.force);
+    std::vector<files::NamedPath> writes;
+    for (const fs::path &file : plannedFiles()) writes.push_back({file, "the output"});
+    writes.push_back({names_.manifest, "the outputs manifest"});
+    if (request_.cache == cache::CacheFormat::ply) writes.push_back({names_.cacheFolder, "the particle cache folder"});
+    if (request_.json) writes.push_back({*request_.json, "--json"});
+    const std::vector<files::NamedPath> inputs = inputsOf(request_.source, request_.modulePath);
+    refuseOutputClashes(inputs, writes);
+    prepared_ = prepareOutputFolder(names_, identity, plannedFiles(), inputs, writeRules());
+    const PreparedFolder &prepared = prepared_;
     if (request_.cache == cache::CacheFormat::ply)
         for (std::size_t e = 0; e < cached_.size(); ++e)
             checkFrameFiles(cache::plyCacheFolder(names_.folder, cached_, e), range_);
     if (!prepared.removed.empty())
         reportNote("--force: removed the earlier outputs " + prepared.removed + " from " + request_.out.string());
+    if (!prepared.kept.empty())
+        reportNote("--force: kept " + prepared.kept + " in " + request_.out.string() +
+                   ", which no plix-outputs.json records as a run's; this run's files replace those of their names");
 
     const bool framed = request_.preview != PreviewKind::none || request_.cache == cache::CacheFormat::ply;
     const SceneFraming framing = framed ? frameScene(*effects_) : SceneFraming{};
@@ -146,13 +158,18 @@ void PlayRun::prepareOutputs() {
         settings.sceneName = request_.source.fileName;
         settings.fps = scene.fps;
         settings.viewBox = framing.box();
+        settings.replaceReadOnly = request_.force;
         sinks_.push_back(std::make_unique<CacheSink>(std::move(settings), range_.count()));
     }
 #ifdef PLIX_HAVE_PREVIEW
-    if (request_.preview != PreviewKind::none)
-        sinks_.push_back(std::make_unique<PreviewSink>(range_, scene.fps, framing,
-                                                       withPng(request_.preview) ? names_.previewPng : fs::path(),
-                                                       withGif(request_.preview) ? names_.previewGif : fs::path()));
+    if (request_.preview != PreviewKind::none) {
+        auto preview = std::make_unique<PreviewSink>(range_, scene.fps, framing,
+                                                     withPng(request_.preview) ? names_.previewPng : fs::path(),
+                                                     withGif(request_.preview) ? names_.previewGif : fs::path(),
+                                                     writeRules());
+        if (const std::string sampled = preview->samplingNote(); !sampled.empty()) reportNote(sampled);
+        sinks_.push_back(std::move(preview));
+    }
 #endif
     for (const std::unique_ptr<FrameSink> &sink : sinks_) {
         velocity_ = velocity_ || sink->wantsVelocity();
@@ -188,7 +205,7 @@ const PlaySummary &PlayRun::finish() {
     for (const std::unique_ptr<FrameSink> &sink : sinks_)
         for (std::string &name : sink->finish()) summary_.written.push_back(std::move(name));
     files::writeFileAtomically(names_.savedScene,
-                               scene::writeSceneText(effects_->sceneWithSavedBlocks(), request_.out));
+                               scene::writeSceneText(effects_->sceneWithSavedBlocks(), request_.out), writeRules());
     summary_.written.push_back(names_.savedScene.filename().string());
     summary_.seconds = std::chrono::duration<double>(Clock::now() - request_.started).count();
     if (request_.json) files::writeFileAtomically(*request_.json, summary_.json(), writeRules());

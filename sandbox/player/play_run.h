@@ -17,6 +17,7 @@
 #include "files/output_place.h"
 #include "player/frame_range.h"
 #include "player/frame_sink.h"
+#include "player/output_folder.h"
 #include "player/output_names.h"
 #include "player/play_summary.h"
 #include "player/scene_effects.h"
@@ -85,6 +86,7 @@ private:
     files::OutputRules writeRules() const;
     void reportNote(const std::string &text);
 
+    PreparedFolder prepared_; // holds the output folder's lock until the sinks are gone
     PlayRequest request_;
     PlayReporter reporter_;
     FrameRange sceneRange_, range_;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "files/output_place.h"
 #include "player/frame_sink.h"
 #include "player/frame_range.h"
 #include "player/scene_framing.h"
@@ -16,13 +17,18 @@ class PreviewSink : public FrameSink {
 public:
     // An empty path leaves that picture out.
     PreviewSink(const FrameRange &range, double fps, const SceneFraming &framing, std::filesystem::path png,
-                std::filesystem::path gif);
+                std::filesystem::path gif, files::OutputRules rules = {});
     bool wantsEmitters() const override { return true; }
     void addFrame(const SinkFrame &frame) override;
     std::vector<std::string> finish() override;
+    // What the user should know of a GIF sampled down from a long range, or
+    // nothing.
+    std::string samplingNote() const;
 
 private:
     std::filesystem::path png_, gif_;
+    FrameRange range_;
+    files::OutputRules rules_;
     preview::PreviewRecorder recorder_;
 };
 

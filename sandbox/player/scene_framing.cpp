@@ -1,20 +1,10 @@
 #include "player/scene_framing.h"
+#include "player/frame_range.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace plix::sandbox {
-namespace {
-
-// Frames i = 0 .. count-1 spread evenly from first to last, both included.
-int spreadFrame(int first, int last, long long i, long long count) {
-    if (count <= 1) return first;
-    const long long span = static_cast<long long>(last) - first;
-    return static_cast<int>(first + static_cast<long long>(std::llround(static_cast<double>(span) * i / (count - 1))));
-}
-
-} // namespace
-
 std::array<double, 4> SceneFraming::box() const {
     if (fit.empty()) return {0.0, 0.0, 0.0, 0.0};
     return {fit.low()[0], fit.low()[1], fit.high()[0], fit.high()[1]};

@@ -18,8 +18,11 @@ PreviewRecorder::PreviewRecorder(int firstFrame, int lastFrame, double fps, Scen
     // Viewers show a GIF frame for at least 2 hundredths of a second: above
     // 50 frames per second every n-th frame is shown, for as long as n frames.
     gifStep_ = std::max(1, static_cast<int>(std::ceil(2.0 * fps_ / 100.0 - 1e-9)));
+    const long long most = std::max(layout_.mostGifFrames, 1);
+    const long long atRate = (count + gifStep_ - 1) / gifStep_;
+    if (atRate > most) gifSpeedUp_ = static_cast<int>((atRate + most - 1) / most);
     if (withGif_)
-        for (long long f = firstFrame; f <= lastFrame; f += gifStep_) gifFrames_.push_back(static_cast<int>(f));
+        for (long long f = firstFrame; f <= lastFrame; f += gifFrameStep()) gifFrames_.push_back(static_cast<int>(f));
 }
 
 int PreviewRecorder::gifDelay(std::size_t n) const {

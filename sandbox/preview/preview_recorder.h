@@ -24,6 +24,10 @@ struct PreviewLayout {
     int cellHeight = 240;
     int gifWidth = 480;
     int gifHeight = 360;
+    // Longer ranges are sampled evenly down to this many GIF frames, shown
+    // at the scene's rate (a time-lapse): each GIF frame costs about a
+    // millisecond and a kilobyte, and no viewer shows hours of animation.
+    int mostGifFrames = 1000;
 };
 
 // What fixes the picture for a whole scene: the fitted view and the path of
@@ -47,6 +51,10 @@ public:
     // Hundredths of a second the n-th GIF frame is shown: the frames keep the
     // scene's rate on average (GIF delays are whole hundredths).
     int gifDelay(std::size_t n) const;
+    // Scene frames from one GIF frame to the next, and how many times faster
+    // than the scene the GIF plays (1 unless the range was sampled down).
+    int gifFrameStep() const { return gifStep_ * gifSpeedUp_; }
+    int gifSpeedUp() const { return gifSpeedUp_; }
 
     // Call for every frame of the range, in order. GIF frames are encoded at
     // once; the sparks are kept only for the contact sheet's frames.
@@ -77,7 +85,8 @@ private:
     PreviewLayout layout_;
     std::vector<int> sheetFrames_;
     std::vector<int> gifFrames_;
-    int gifStep_ = 1;
+    int gifStep_ = 1;    // frames shown for one GIF frame at the scene's rate
+    int gifSpeedUp_ = 1; // GIF frames taken every gifStep_ * gifSpeedUp_ frames
     std::vector<ShownFrame> frames_; // the contact sheet's
     bool withGif_;
     std::size_t gifFramesAdded_ = 0;

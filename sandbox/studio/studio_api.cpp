@@ -153,7 +153,7 @@ ApiResponse StudioApi::sceneResponse() const {
     for (const EmitterPath &emitter : scene.emitters) {
         json path = json::array();
         for (const geometry::Vec3 &p : emitter.positions) path.push_back(pointJson(p));
-        emitters.push_back({{"object", emitter.object}, {"path", path}});
+        emitters.push_back({{"object", emitter.object}, {"frames", emitter.frames}, {"path", path}});
     }
     return jsonResponse(200, {{"name", scene.name},
                               {"fps", scene.fps},

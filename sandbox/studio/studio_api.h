@@ -2,7 +2,8 @@
 // that every rule can be tested without a socket.
 //
 //   GET  /                      the page (and its files, from memory)
-//   GET  /api/scene             the scene: frames, rate, effects, emitter paths, notes
+//   GET  /api/scene             the scene: frames, rate, effects, emitter paths (at most
+//                               2000 points each, with the frame of each), notes
 //   GET  /api/frame/F           frame F, binary (see frame_encoding.h); ?format=json
 //   GET  /api/panel/E           effect E's panel (E counts from 0 in scene order)
 //   POST /api/panel/E           {"id": "grav", "value": 3.5}: one edit; answers the panel

@@ -20,11 +20,15 @@ struct StudioEffect {
     int points = 0;
 };
 
-// An object that carries effects, with its world position at every frame of
-// the scene's range (first to last).
+// An object that carries effects, with its world position at frames spread
+// evenly over the scene's range, first and last included: every frame of a
+// short scene, at most mostPathPoints of a long one (a path the view can
+// draw, and memory that does not grow with the scene's length).
 struct EmitterPath {
+    static constexpr std::size_t mostPathPoints = 2000;
     std::string object;
-    std::vector<geometry::Vec3> positions;
+    std::vector<int> frames; // ascending
+    std::vector<geometry::Vec3> positions; // one per frame
 };
 
 struct StudioScene {

@@ -1,9 +1,11 @@
 #include "studio/studio_session.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "plix/host/service_abi.h"
 #include "files/atomic_file.h"
+#include "player/frame_range.h"
 #include "scene/scene_notes.h"
 #include "scene/scene_file_writer.h"
 
@@ -30,9 +32,14 @@ studio::StudioScene StudioSession::scene() {
         out.effects.push_back({scene.objects[effect.object].name, static_cast<int>(effect.block) + 1, effect.pointCount});
     for (const scene::SceneObject &object : scene.objects) {
         if (object.effects.empty()) continue;
-        studio::EmitterPath path{object.name, {}};
-        for (long long f = scene.firstFrame; f <= scene.lastFrame; ++f)
-            path.positions.push_back(object.positionAt(effects_.timeOf(static_cast<int>(f)), scene.fps));
+        studio::EmitterPath path{object.name, {}, {}};
+        const long long count = static_cast<long long>(scene.lastFrame) - scene.firstFrame + 1;
+        const long long points = std::min<long long>(count, studio::EmitterPath::mostPathPoints);
+        for (long long i = 0; i < points; ++i) {
+            const int f = points == 1 ? scene.firstFrame : spreadFrame(scene.firstFrame, scene.lastFrame, i, points);
+            path.frames.push_back(f);
+            path.positions.push_back(object.positionAt(effects_.timeOf(f), scene.fps));
+        }
         out.emitters.push_back(std::move(path));
     }
     for (const scene::SceneNote &note : scene::sceneNotes(scene, sceneDisplayName(source_))) out.notes.push_back(note.formatted());

@@ -15,6 +15,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Folders "plix-validate-PID-N" of runs that were killed before they could
+// remove them: their process is gone.
+void clearFoldersOfDeadRuns(const fs::path &base) {
+    std::error_code error;
+    std::vector<fs::path> stale;
+    for (fs::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        const std::string prefix = "plix-validate-";
+        if (name.rfind(prefix, 0) != 0 || !it->is_directory(error) || it->is_symlink(error)) continue;
+        const std::string rest = name.substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos ||
+            rest.substr(0, dash).find_first_not_of("0123456789") != std::string::npos || dash > 18)
+            continue;
+        if (!platform::processRunning(std::stol(rest.substr(0, dash)))) stale.push_back(it->path());
+    }
+    for (const fs::path &folder : stale) fs::remove_all(folder, error);
+}
+
 // A folder of this run's own in the temporary folder, for the children's
 // result files; removed with everything in it when the run ends.
 class ResultFolder {
@@ -23,9 +42,11 @@ public:
         std::error_code error;
         const fs::path base = fs::temp_directory_path(error);
         if (error) throw std::runtime_error("cannot find the temporary folder: " + error.message());
+        clearFoldersOfDeadRuns(base);
         std::random_device random;
+        const std::string prefix = "plix-validate-" + std::to_string(platform::currentProcessId()) + "-";
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const fs::path candidate = base / ("plix-validate-" + std::to_string(random()));
+            const fs::path candidate = base / (prefix + std::to_string(random()));
             // create_directory is false for a folder that exists: never one made by someone else.
             if (fs::create_directory(candidate, error)) {
                 path_ = candidate;

@@ -7,6 +7,8 @@
 // writes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -18,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "plix/platform/child_process.h"
@@ -223,6 +226,27 @@ const Clash clashes[] = {
      "--save ./mod.p is the module mod.p", "mod.p"},
     {"panel's save over a mesh", {"panel", "m.scene", "--module", "mod.p", "--save", "ring.obj"},
      "--save ring.obj is the mesh of object 'R'", "ring.obj"},
+    {"play's summary over its scene", {"play", "s.scene", "--module", "mod.p", "--out", "o", "--no-progress", "--json", "s.scene"},
+     "--json s.scene is the scene s.scene", "s.scene"},
+    {"play's summary over its module", {"play", "s.scene", "--module", "mod.p", "--out", "o", "--no-progress", "--json", "./mod.p"},
+     "--json ./mod.p is the module mod.p", "mod.p"},
+    {"play's summary over its mesh", {"play", "m.scene", "--module", "mod.p", "--out", "o", "--no-progress", "--json", "ring.obj"},
+     "--json ring.obj is the mesh of object 'R'", "ring.obj"},
+    {"play's summary over its own contact sheet",
+     {"play", "s.scene", "--module", "mod.p", "--out", "o", "--preview", "png", "--no-progress", "--json", "o/preview.png"},
+     "--json o/preview.png is the output o/preview.png: one run cannot write both there", "s.scene"},
+    {"a scene named like the contact sheet, played into its folder",
+     {"play", "o/preview.png", "--module", "mod.p", "--out", "o", "--preview", "png", "--no-progress"},
+     "the output o/preview.png is the scene o/preview.png", "o/preview.png"},
+    {"a scene named like the manifest, played into its folder",
+     {"play", "o/plix-outputs.json", "--module", "mod.p", "--out", "o", "--preview", "none", "--no-progress"},
+     "the outputs manifest o/plix-outputs.json is the scene o/plix-outputs.json", "o/plix-outputs.json"},
+    {"a scene named like the cache, played into its folder",
+     {"play", "o/cache.csv", "--module", "mod.p", "--out", "o", "--cache", "csv", "--preview", "none", "--no-progress"},
+     "the output o/cache.csv is the scene o/cache.csv", "o/cache.csv"},
+    {"a scene named like the cache folder, played into its folder",
+     {"play", "o/cache", "--module", "mod.p", "--out", "o", "--cache", "ply", "--preview", "none", "--no-progress"},
+     "the particle cache folder o/cache is the scene o/cache", "o/cache"},
 };
 
 class InputsWritten : public ::testing::TestWithParam<Clash> {};
@@ -234,6 +258,8 @@ TEST_P(InputsWritten, AreRefusedNamingBoth) {
     fs::create_symlink("mod.p", folder / "mod-link");
     folder.write("ring.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     folder.write("m.scene", "frames 0 1\nobject R\n  mesh ring.obj\n  effect\n");
+    fs::create_directory(folder / "o");
+    for (const char *name : {"o/preview.png", "o/plix-outputs.json", "o/cache.csv", "o/cache"}) folder.write(name, oneObject);
     const std::string before = readWholeFile(folder / c.untouched);
     const auto run = runIn(folder, c.arguments);
     EXPECT_EQ(run.exitCode, 1) << run.err;
@@ -255,6 +281,126 @@ TEST(InputsWritten, PanelMaySaveAnEditOverItsOwnScene) {
     const auto run = runIn(folder, {"panel", "s.scene", "--module", "mod.p", "--set", "grav=3", "--save", "s.scene"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(readWholeFile(folder / "s.scene").find("Gravity 3.000000"), std::string::npos);
+}
+
+// ---- --force, the lock, leftovers of runs that died -------------------------
+
+std::vector<std::string> playInto(const std::string &scene, const std::string &out, std::vector<std::string> more = {}) {
+    std::vector<std::string> arguments{"play", scene, "--module", "mod.p", "--out", out, "--preview", "none", "--no-progress"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
+TEST(ForcedRuns, RemoveOnlyWhatAnEarlierRunWroteNeverItsSceneNorAFolder) {
+    TempFolder folder;
+    makeInputs(folder);
+    folder.write("my.scene", oneObject);
+    folder.write("other.scene", "frames 0 1\nobject B\n  points 2\n  effect\n");
+    // Played into its own folder, the scene is saved as my.saved.scene beside it.
+    auto run = runIn(folder, playInto("my.scene", ".", {"--cache", "ply"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_TRUE(fs::exists(folder / "my.saved.scene"));
+    fs::create_directories(folder / "cache" / "emptysub");
+    run = runIn(folder, playInto("other.scene", ".", {"--force"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("--force: removed the earlier outputs cache/ (3 files), my.saved.scene from ."), std::string::npos)
+        << run.err;
+    EXPECT_EQ(readWholeFile(folder / "my.scene"), oneObject) << "the user's scene is kept";
+    EXPECT_FALSE(fs::exists(folder / "my.saved.scene"));
+    EXPECT_TRUE(fs::is_directory(folder / "cache" / "emptysub")) << "folders are never removed";
+    EXPECT_TRUE(fs::exists(folder / "s.scene") && fs::exists(folder / "mod.p"));
+}
+
+TEST(ForcedRuns, SayWhatDiffersFromTheEarlierRun) {
+    TempFolder folder;
+    makeInputs(folder);
+    ASSERT_EQ(runIn(folder, playInto("s.scene", "out")).exitCode, 0);
+    folder.write("s.scene", oneObject + "# changed\n  | PLIX_START\n  | Gravity 3\n  | PLIX_END\n");
+    const auto run = runIn(folder, playInto("s.scene", "out", {"--keep-parked"}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("(it had other scene content, no --keep-parked)"), std::string::npos) << run.err;
+}
+
+TEST(OutputFolderLock, ASecondRunIntoTheFolderIsRefusedNamingTheFirst) {
+    TempFolder folder;
+    makeInputs(folder);
+    fs::create_directory(folder / "out");
+    // The lock as a run holds it, here held by the test.
+    const int fd = ::open((folder / "out" / ".plix-lock").c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    ASSERT_EQ(::write(fd, "4242\n", 5), 5);
+    const auto run = runIn(folder, playInto("s.scene", "out", {"--force"}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("another plix-sandbox run (process 4242) is writing into out"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(folder / "out" / "plix-outputs.json"));
+    ::close(fd);
+    // Once the holder is gone (however it ended), the folder is free.
+    const auto again = runIn(folder, playInto("s.scene", "out"));
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_FALSE(fs::exists(folder / "out" / ".plix-lock")) << "the lock file goes with the lock";
+}
+
+TEST(OutputFolderLock, TwoRunsStartedTogetherNeverBothWrite) {
+    TempFolder folder;
+    makeInputs(folder);
+    folder.write("t.scene", "frames 0 299\nobject T\n  points 50\n  effect\n");
+    plix::platform::ChildResult a, b;
+    std::thread first([&] { a = runIn(folder, playInto("s.scene", "out", {"--force", "--cache", "ply"})); });
+    std::thread second([&] { b = plix::platform::runChild(PLIX_SANDBOX_PROGRAM,
+        {"play", (folder / "t.scene").string(), "--module", (folder / "mod.p").string(), "--out", (folder / "out").string(),
+         "--preview", "none", "--no-progress", "--force", "--cache", "ply"}); });
+    first.join();
+    second.join();
+    // Either one waited for nothing and was refused, or they ran one after the other: never a mix.
+    if (a.exitCode == 1) EXPECT_NE(a.err.find("another plix-sandbox run"), std::string::npos) << a.err;
+    if (b.exitCode == 1) EXPECT_NE(b.err.find("another plix-sandbox run"), std::string::npos) << b.err;
+    std::size_t sceneFiles = 0;
+    for (const auto &entry : fs::directory_iterator(folder / "out"))
+        sceneFiles += entry.path().extension() == ".scene" ? 1 : 0;
+    EXPECT_EQ(sceneFiles, 1u) << "the folder holds one run's files";
+}
+
+TEST(LeftoversOfDeadRuns, TemporaryFilesAreRemovedByTheNextRun) {
+    TempFolder folder;
+    makeInputs(folder);
+    ASSERT_EQ(runIn(folder, playInto("s.scene", "out", {"--cache", "ply"})).exitCode, 0);
+    folder.write("out/.s.scene.12345.partial", "half a scene");
+    folder.write("out/cache/A.1/.frame_000001.ply.777.partial", "half a frame");
+    const auto run = runIn(folder, playInto("s.scene", "out", {"--cache", "ply", "--frames", "0-0"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(fs::exists(folder / "out/.s.scene.12345.partial"));
+    EXPECT_FALSE(fs::exists(folder / "out/cache/A.1/.frame_000001.ply.777.partial"));
+}
+
+TEST(LeftoversOfDeadRuns, AFileSizeLimitIsAWriteErrorThatLeavesNoTemporaryFile) {
+    TempFolder folder;
+    makeInputs(folder);
+    folder.write("big.scene", "frames 0 40\nobject A\n  points 2000\n  effect\n");
+    // No trap: the limit's signal would end the program unless it takes it as the write error it is.
+    const auto limited = plix::platform::runChild(
+        "/bin/sh", {"-c", "cd \"$1\" && ulimit -f 40; exec \"$0\" play big.scene --module mod.p --out out --cache ply "
+                          "--keep-parked --preview none --no-progress", PLIX_SANDBOX_PROGRAM, folder.path().string()});
+    ASSERT_EQ(limited.outcome, plix::platform::ChildOutcome::Exited) << plix::platform::crashText(limited.crashCode);
+    EXPECT_EQ(limited.exitCode, 1) << limited.err;
+    EXPECT_NE(limited.err.find("is the file size limited?"), std::string::npos) << limited.err;
+    for (const auto &entry : fs::recursive_directory_iterator(folder / "out"))
+        EXPECT_EQ(entry.path().filename().string().find(".partial"), std::string::npos) << entry.path();
+}
+
+TEST(LeftoversOfDeadRuns, ValidateClearsTheTemporaryFoldersOfDeadRuns) {
+    TempFolder folder;
+    makeInputs(folder);
+    const fs::path stale = folder / "tmp" / "plix-validate-999999999-1";
+    fs::create_directories(stale);
+    folder.write("tmp/plix-validate-999999999-1/exports.result", "left by a run killed with SIGKILL");
+    plix::platform::ChildOptions options;
+    options.extraEnvironment = {{"TMPDIR", (folder / "tmp").string()}};
+    const auto run = plix::platform::runChild(PLIX_SANDBOX_PROGRAM,
+                                              {"validate", (folder / "mod.p").string(), "--only", "exports"}, options);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::is_empty(folder / "tmp")) << "its own folder goes too";
 }
 
 } // namespace

@@ -255,6 +255,27 @@ TEST(PlayCommand, AnimationPlaysAtTheScenesRate) {
         EXPECT_EQ(total, c.hundredths);
     }
 }
+
+// A long range would make a GIF of hours that costs a kilobyte a frame: it
+// is sampled evenly down to at most 1,000 frames, played faster, and the run
+// says so.
+TEST(PlayCommand, ALongRangeGivesAGifOfAThousandFramesAtMost) {
+    TempFolder folder;
+    sandbox::PlayOptions options;
+    options.out = folder / "out";
+    options.scene = folder.write("long.scene", "frames 0 4499\nobject A\n  points 1\n  effect\n");
+    options.preview = sandbox::PreviewKind::gif;
+    const CommandResult result = play(options);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(gifFrameCount(readWholeFile(folder / "out" / "preview.gif")), 900);
+    EXPECT_NE(result.err.find("note: preview.gif shows one frame in 5 (900 frames of 4,500), 5 times as fast as the "
+                              "scene plays"),
+              std::string::npos)
+        << result.err;
+    const preview::PreviewRecorder recorder(0, 999, 30, {});
+    EXPECT_EQ(recorder.gifFrames().size(), 1000u) << "up to 1,000 frames, every frame is shown";
+    EXPECT_EQ(recorder.gifSpeedUp(), 1);
+}
 #endif
 
 TEST(PlayCommand, FailedRunsWriteNothingAndKeepEarlierOutputs) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "running_program.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -25,11 +26,12 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 struct Studio {
-    plix::testing::RunningProgram program{PLIX_SANDBOX_PROGRAM, {"studio", "--port", "0", "--module", PLIX_MODULE_PATH}};
+    plix::testing::RunningProgram program;
     int port = 0;
     std::string token;
 
-    Studio() {
+    explicit Studio(const std::vector<std::string> &scene = {})
+        : program(PLIX_SANDBOX_PROGRAM, withScene({"studio", "--port", "0", "--module", PLIX_MODULE_PATH}, scene)) {
         const std::string url = program.line(); // http://127.0.0.1:PORT/?token=T
         const std::size_t colon = url.rfind(':'), slash = url.find('/', colon);
         if (url.empty() || colon == std::string::npos || slash == std::string::npos) return;
@@ -37,6 +39,11 @@ struct Studio {
         token = url.substr(url.find("token=") + 6);
     }
     std::string host() const { return "127.0.0.1:" + std::to_string(port); }
+
+    static std::vector<std::string> withScene(std::vector<std::string> arguments, const std::vector<std::string> &scene) {
+        arguments.insert(arguments.end(), scene.begin(), scene.end());
+        return arguments;
+    }
 };
 
 // A connection to the studio from `source` (any address of 127/8 is this
@@ -172,6 +179,28 @@ TEST(StudioClients, OneAddressCannotTakeEveryConnection) {
     EXPECT_EQ(statusLine(answerWithin(fd, 3s)), "HTTP/1.1 200 OK");
     ::close(fd);
     for (const int c : idle) ::close(c);
+}
+
+// The page asks for the scene at once: a long scene's emitter paths come at
+// a resolution the view can draw, not a point per frame of every object (12
+// objects over a million frames ended the studio in std::bad_alloc).
+TEST(StudioClients, ALongScenesPathsComeSampled) {
+    plix::testing::TempFolder folder;
+    std::string text = "frames 0 999999\n";
+    for (int i = 0; i < 12; ++i)
+        text += "object E" + std::to_string(i) + "\n  points 2\n  position 0 0 0 0\n  position 999999 " + std::to_string(i) +
+                " 0 0\n  effect\n";
+    const auto scene = folder.write("long.scene", text);
+    Studio studio({scene.string()});
+    ASSERT_GT(studio.port, 0);
+    const int fd = connectFrom("127.0.0.1", studio.port);
+    sendText(fd, request(studio, "GET /api/scene HTTP/1.1\r\n"));
+    const std::string answer = answerWithin(fd, 60s);
+    ::close(fd);
+    ASSERT_EQ(statusLine(answer), "HTTP/1.1 200 OK") << answer.substr(0, 300);
+    EXPECT_LT(answer.size(), 12u * 2000 * 80) << "at most 2000 points a path";
+    EXPECT_NE(answer.find("\"frames\":[0,500,"), std::string::npos) << answer.substr(0, 300);
+    EXPECT_NE(answer.find(",999999]"), std::string::npos);
 }
 
 struct HeaderCase {

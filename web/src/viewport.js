@@ -15,6 +15,18 @@ function drawsOnTheCpu() {
   return /swiftshader|llvmpipe|softpipe|software/i.test(renderer);
 }
 
+// The path point of `frame`: a long scene's path holds a point every few
+// frames (`frames` ascending), so the nearest point at or before it.
+function pathIndexAt(frames, frame) {
+  let low = 0, high = frames.length - 1;
+  if (high < 0 || frame <= frames[0]) return 0;
+  while (low < high) {
+    const middle = (low + high + 1) >> 1;
+    if (frames[middle] <= frame) low = middle; else high = middle - 1;
+  }
+  return low;
+}
+
 export class Viewport {
   constructor(canvas, scene) {
     this.canvas = canvas;
@@ -91,9 +103,8 @@ export class Viewport {
       geometry.setAttribute('age', new THREE.BufferAttribute(new Float32Array(ages), 1).setUsage(THREE.DynamicDrawUsage));
       points.geometry = geometry;
     });
-    const index = Math.min(Math.max(decoded.frame - this.scene.firstFrame, 0), this.scene.lastFrame - this.scene.firstFrame);
     for (const { emitter, marker } of this.markers) {
-      const p = emitter.path[index] ?? [0, 0, 0];
+      const p = emitter.path[pathIndexAt(emitter.frames, decoded.frame)] ?? [0, 0, 0];
       marker.geometry.attributes.position.setXYZ(0, p[0], p[1], p[2]);
       marker.geometry.attributes.position.needsUpdate = true;
     }

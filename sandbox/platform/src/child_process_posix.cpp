@@ -12,6 +12,9 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -243,6 +246,21 @@ std::string crashText(int crashCode) {
         text += ")";
     }
     return text;
+}
+
+void endWithParent() {
+#ifdef __linux__
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) ::_exit(128 + SIGKILL); // the parent died before the signal was set
+#endif
+}
+
+long currentProcessId() { return static_cast<long>(::getpid()); }
+
+bool processRunning(long pid) {
+    if (pid <= 0) return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 } // namespace plix::platform

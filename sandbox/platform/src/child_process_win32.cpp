@@ -213,4 +213,18 @@ std::string crashText(int crashCode) {
     }
 }
 
+void endWithParent() {} // the parent's job object, closed when it ends, ends its processes
+
+long currentProcessId() { return static_cast<long>(GetCurrentProcessId()); }
+
+bool processRunning(long pid) {
+    if (pid <= 0) return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
 } // namespace plix::platform

@@ -32,7 +32,7 @@ public:
         scene.firstFrame = -2;
         scene.lastFrame = 3;
         scene.effects = {{"Left", 1, 3}, {"Right \"quoted\"", 2, 2}};
-        scene.emitters = {{"Left", {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}, {5, 0, 0}}}};
+        scene.emitters = {{"Left", {-2, -1, 0, 1, 2, 3}, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}, {5, 0, 0}}}};
         scene.notes = {"a note"};
         scene.saveTarget = saveTarget;
         return scene;

@@ -96,6 +96,7 @@ TEST_F(StudioApiTest, AnswersTheScene) {
     EXPECT_EQ(scene["effects"][0]["points"], 3);
     EXPECT_EQ(scene["emitters"][0]["path"].size(), 6u);
     EXPECT_EQ(scene["emitters"][0]["path"][5], json::array({5.0, 0.0, 0.0}));
+    EXPECT_EQ(scene["emitters"][0]["frames"], json::array({-2, -1, 0, 1, 2, 3}));
     EXPECT_EQ(scene["notes"], json::array({"a note"}));
     EXPECT_EQ(scene["saveTarget"], "/somewhere/fake.scene");
 }

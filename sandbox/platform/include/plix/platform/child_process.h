@@ -60,6 +60,16 @@ ChildResult runChild(const std::filesystem::path &executable,
                      const std::vector<std::string> &arguments,
                      const ChildOptions &options = {});
 
+// Called first by a program that runChild started: from here on it ends when
+// its parent does, even a parent killed with SIGKILL (Linux: the parent-death
+// signal; Windows: the parent's job object is closed with it and ends it).
+void endWithParent();
+
+// This process's id, and whether a process of an id is running (for telling
+// the leftovers of dead runs from those of live ones).
+long currentProcessId();
+bool processRunning(long pid);
+
 // What ended a crashed child, in words: "killed by signal 11 (SIGSEGV,
 // segmentation fault)" on POSIX, "access violation (0xC0000005)" on Windows.
 std::string crashText(int crashCode);
