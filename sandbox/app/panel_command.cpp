@@ -13,6 +13,7 @@
 #include "player/scene_source.h"
 #include "files/atomic_file.h"
 #include "plix/platform/stop_requests.h"
+#include "scene/printable_text.h"
 #include "scene/scene_file_writer.h"
 #include "text/words.h"
 
@@ -133,7 +134,7 @@ int panel(const PanelOptions &options, std::ostream &out, std::ostream &err) {
         std::filesystem::path folder = options.save->parent_path();
         if (folder.empty()) folder = ".";
         files::writeFileAtomically(*options.save, scene::writeSceneText(saved, folder));
-        out << "saved " << options.save->string() << "\n";
+        out << "saved " << scene::printable(options.save->string()) << "\n";
     } else if (!options.sets.empty()) {
         err << "plix-sandbox: note: the edits are not saved; add --save OUT to keep them\n";
     }

@@ -12,6 +12,7 @@
 #include "player/sandbox_error.h"
 #include "plix/platform/stop_requests.h"
 #include "plix/platform/terminal.h"
+#include "scene/printable_text.h"
 
 namespace plix::sandbox {
 namespace {
@@ -50,8 +51,9 @@ int play(const PlayOptions &options, std::ostream &out, std::ostream &err) {
 
     std::string list;
     for (const std::string &name : summary.written) list += (list.empty() ? "" : ", ") + name;
-    out << "wrote " << options.out.string() << ": " << list << "\n";
-    out << summary.oneLine() << "\n";
+    // Paths come from the user: shown as stderr shows them.
+    out << "wrote " << scene::printable(options.out.string()) << ": " << scene::printable(list) << "\n";
+    out << scene::printable(summary.oneLine()) << "\n";
     return 0;
 }
 

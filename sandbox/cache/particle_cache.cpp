@@ -29,6 +29,24 @@ std::string exact(Number value) {
     return text::shortestText(value);
 }
 
+// A header comment is one line of printable ASCII: a name with a line break
+// would otherwise start a header line of its own (a fake "element"), and
+// other bytes are no PLY text. Everything else, and '\\', becomes \xNN.
+std::string commentText(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && c != '\\') {
+            out += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        }
+    }
+    return out;
+}
+
 bool written(const SparkSample &spark, bool keepParked) {
     return geometry::shownInFlight(spark) || (keepParked && spark.parked);
 }
@@ -62,7 +80,7 @@ private:
         std::ostringstream header;
         header << "ply\nformat binary_little_endian 1.0\n"
                << "comment plix-sandbox particle cache\n"
-               << "comment scene " << settings_.sceneName << "\n"
+               << "comment scene " << commentText(settings_.sceneName) << "\n"
                << "comment object " << settings_.effects[effect].object << " effect " << settings_.effects[effect].number
                << "\n"
                << "comment frame " << frame << "\n"

@@ -154,6 +154,9 @@ private:
         if (args.size() != 1) fail("expected 'object NAME' with a name of one word");
         finishObject();
         const std::string name(args[0]);
+        // A name becomes folder and file names of the cache: never nothing, "." or "..".
+        if (name.empty() || name == "." || name == "..")
+            fail("expected 'object NAME' with a name of letters, digits, '_', '-' and '.', not '" + name + "'");
         if (!isPlainName(name))
             fail("object name '" + printable(name) + "' may hold only letters, digits, '_', '-' and '.'");
         if (const auto seen = objectLines_.find(name); seen != objectLines_.end())

@@ -126,6 +126,10 @@ std::vector<Mistake> mistakes() {
              in.write("sp ace/u/s.scene", "frames 0 1\nobject R\n  mesh \"meshes/ring.obj\"\n  effect\n");
          },
          play({"sp ace/u/s.scene"}), 0, {}, {"out/s.scene"}},
+        {"empty object name", scene("frames 0 1\nobject \"\"\n  points 2\n  effect\n"), play({"s.scene"}), 1,
+         {"s.scene:2: expected 'object NAME' with a name of letters, digits, '_', '-' and '.', not ''"}, {"!out"}},
+        {"object named '..'", scene("frames 0 1\nobject ..\n  points 2\n  effect\n"), play({"s.scene"}), 1,
+         {"s.scene:2: expected 'object NAME'", "not '..'"}, {"!out"}},
         {"unterminated quote", scene("object A\n  mesh \"ring.obj\n"), play({"s.scene"}), 1,
          {"s.scene:2: a quoted word without its closing '\"'"}, {"!out"}},
         {"infinite setting", scene(oneObject + "  | PLIX_START\n  | V0Min 1e999\n  | PLIX_END\n"), play({"s.scene"}), 1,

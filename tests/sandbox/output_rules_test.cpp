@@ -403,4 +403,29 @@ TEST(LeftoversOfDeadRuns, ValidateClearsTheTemporaryFoldersOfDeadRuns) {
     EXPECT_TRUE(fs::is_empty(folder / "tmp")) << "its own folder goes too";
 }
 
+// ---- what is written reads back as what it says ------------------------------
+
+TEST(WrittenText, PlyHeaderCommentsAreOneLineOfPrintableAscii) {
+    TempFolder folder;
+    makeInputs(folder);
+    const std::string name = "x\nelement face 7\n\xC3\xA9.scene";
+    folder.write(name, oneObject);
+    const auto run = runIn(folder, playInto(name, "out", {"--cache", "ply"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string ply = readWholeFile(folder / "out" / "cache" / "frame_000001.ply");
+    const std::string header = ply.substr(0, ply.find("end_header\n"));
+    EXPECT_NE(header.find("\ncomment scene x\\x0Aelement face 7\\x0A\\xC3\\xA9.scene\n"), std::string::npos) << header;
+    EXPECT_EQ(header.find("\nelement face"), std::string::npos) << header;
+    for (const char c : header) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << header;
+}
+
+TEST(WrittenText, StandardOutputIsEscapedAsStandardErrorIs) {
+    TempFolder folder;
+    makeInputs(folder);
+    const auto run = runIn(folder, playInto("s.scene", "out\x1b[31m"));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("wrote out\\x1B[31m: s.scene"), std::string::npos) << run.out;
+    for (const char c : run.out) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << run.out;
+}
+
 } // namespace
