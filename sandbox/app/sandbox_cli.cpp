@@ -17,6 +17,18 @@
 namespace plix::sandbox {
 namespace {
 
+// A value that names a file, folder or address: never empty (which would
+// quietly mean the default), and never an option name taken as the value
+// (`--json --no-progress` would write a file named --no-progress).
+const CLI::Validator givenName(
+    [](std::string &value) -> std::string {
+        if (value.empty()) return "an empty value names nothing; leave the option out for its default";
+        if (value.rfind("--", 0) == 0)
+            return "'" + value + "' is an option, not a value; for a file of that name write ./" + value;
+        return {};
+    },
+    "NAME");
+
 constexpr const char *programHelp =
     "plix-sandbox: a stand-in for the animation host. It loads the spark effect module (plix6.p) through its "
     "exported descriptor, as the host does, plays scenes with it and shows the sparks.\n"
@@ -55,13 +67,13 @@ void addPlayCommand(CLI::App &app, PlayArguments &args, int &result) {
     CLI::App *play = app.add_subcommand(
         "play", "Play a scene through the module: preview, particle cache and the scene saved back, into --out DIR.");
     play->footer(sceneHelp);
-    play->add_option("SCENE", args.scene, "Scene file to play (default: the built-in scene, a circling emitter)");
+    play->add_option("SCENE", args.scene, "Scene file to play (default: the built-in scene, a circling emitter)")->check(givenName);
     play->add_option("--module", args.options.module, "Module file (default: " + std::string(moduleFileName) +
-                                                          " beside plix-sandbox)");
+                                                          " beside plix-sandbox)")->check(givenName);
     play->add_option("--frames", args.frames, "Frames to play, A-B or A (default: the scene's frames); "
-                                              "any frame comes out the same however the range is split");
+                                              "any frame comes out the same however the range is split")->check(givenName);
     play->add_option("--out", args.options.out, "Folder for the outputs, made if missing")
-        ->capture_default_str();
+        ->capture_default_str()->check(givenName);
     play->add_option("--cache", args.cache, "Particle cache: ply (one binary PLY per frame in DIR/cache/: x y z, "
                                             "vx vy vz, id, age of each spark in flight), csv (DIR/cache.csv, "
                                             "the same columns) or none")
@@ -80,7 +92,7 @@ void addPlayCommand(CLI::App &app, PlayArguments &args, int &result) {
                    "(without it such a folder is refused; slices of the same scene always share a folder)");
     play->add_option("--json", args.json, "Also write the summary for machines into FILE: program, platform, "
                                           "module and its SHA-256, scene, frames, per frame the sparks in flight "
-                                          "and the time in the module, and every note");
+                                          "and the time in the module, and every note")->check(givenName);
     play->add_flag("--no-progress", args.noProgress, "No progress bar (it is shown only on a terminal anyway)");
     play->callback([&args, &result] {
         PlayOptions options = args.options;
@@ -110,16 +122,16 @@ void addPanelCommand(CLI::App &app, PanelOptions &options, std::string &scene, i
                   "frames), grav, recy (recycle on/off), rate (births per second), sprk (first frame), "
                   "avoi (parking position x,y,z), lkag. A control may also be named by its label.\n"
                   "Example: plix-sandbox panel my.scene --set vmin=2 --set avoi=0,-50,0 --save my.scene");
-    panel->add_option("SCENE", scene, "Scene file")->required();
+    panel->add_option("SCENE", scene, "Scene file")->required()->check(givenName);
     panel->add_option("--object", options.object, "Object whose effect to show (default: the first object)");
     panel->add_option("--effect", options.effect, "Which of the object's effects, counting from 1")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     panel->add_option("--set", options.sets, "ID=VALUE entered through the panel; repeat for more, applied in order")
         ->allow_extra_args(false);
-    panel->add_option("--save", options.save, "Write the scene with the effect's new block here (may be SCENE itself)");
+    panel->add_option("--save", options.save, "Write the scene with the effect's new block here (may be SCENE itself)")->check(givenName);
     panel->add_option("--module", options.module, "Module file (default: " + std::string(moduleFileName) +
-                                                      " beside plix-sandbox)");
+                                                      " beside plix-sandbox)")->check(givenName);
     panel->callback([&options, &scene, &result] {
         options.scene = scene;
         result = runPanel(options, std::cout, std::cerr);
@@ -141,16 +153,16 @@ void addStudioCommand(CLI::App &app, StudioArguments &args, int &result) {
         "Every frame is computed on demand, exactly as play computes it; edits go through the effect's panel and\n"
         "show at once. \"Save scene\" writes SCENE (or --save FILE) whole or not at all. Ctrl-C stops the studio.\n"
         "Example: plix-sandbox studio my.scene --port 0");
-    studio->add_option("SCENE", args.scene, "Scene file to open (default: the built-in scene, a circling emitter)");
+    studio->add_option("SCENE", args.scene, "Scene file to open (default: the built-in scene, a circling emitter)")->check(givenName);
     studio->add_option("--module", args.options.module, "Module file (default: " + std::string(moduleFileName) +
-                                                            " beside plix-sandbox)");
+                                                            " beside plix-sandbox)")->check(givenName);
     studio->add_option("--port", args.options.port, "Port to listen on; 0 chooses a free one")
         ->check(CLI::Range(0, 65535))
         ->capture_default_str();
     studio->add_option("--listen", args.options.listen,
                        "Address to listen on; anything but a loopback address lets other machines in (with a warning)")
-        ->capture_default_str();
-    studio->add_option("--save", args.save, "Where \"Save scene\" writes (default: SCENE; the built-in scene has none)");
+        ->capture_default_str()->check(givenName);
+    studio->add_option("--save", args.save, "Where \"Save scene\" writes (default: SCENE; the built-in scene has none)")->check(givenName);
     studio->callback([&args, &result] {
         StudioOptions options = args.options;
         if (!args.scene.empty()) options.scene = args.scene;
@@ -162,7 +174,7 @@ void addStudioCommand(CLI::App &app, StudioArguments &args, int &result) {
 void addValidateCommand(CLI::App &app, ValidateOptions &options, int &result) {
     CLI::App *validate = app.add_subcommand(
         "validate", "Check a module file as the host uses it; every check runs in a child process of its own");
-    validate->add_option("MODULE", options.module, "Module file to check (default: plix6.p beside this program)");
+    validate->add_option("MODULE", options.module, "Module file to check (default: plix6.p beside this program)")->check(givenName);
     validate->add_option_function<std::string>(
         "--seed",
         [&options](const std::string &seed) {
@@ -177,7 +189,7 @@ void addValidateCommand(CLI::App &app, ValidateOptions &options, int &result) {
     validate->add_option("--exclude", options.exclude, "Leave these checks out: NAME[,NAME...]")
         ->delimiter(',')
         ->allow_extra_args(false);
-    validate->add_option("--json", options.json, "Also write a machine-readable report to this file");
+    validate->add_option("--json", options.json, "Also write a machine-readable report to this file")->check(givenName);
     validate->add_option("--timeout", options.timeout,
                          "Seconds a check may run before it is stopped with every process it started, above 0 and "
                          "at most 86400")

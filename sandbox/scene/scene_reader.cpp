@@ -63,6 +63,8 @@ public:
     void line(std::string_view text) {
         ++lineNumber_;
         if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        // Editors on Windows start a UTF-8 file with a byte-order mark.
+        if (lineNumber_ == 1 && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
         if (text.size() > maxSceneLineLength) fail(tooLong());
         readLine(text);
     }
