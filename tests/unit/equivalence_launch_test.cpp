@@ -1,5 +1,5 @@
-// The launch draws (local generator state, azimuth table, elevation cache)
-// against the literal formulas, bit for bit, over ordinary and extreme
+// The launch draws (generator jumps, remainders without division, the
+// whole-degree cos/sin table) against the literal formulas, bit for bit, over ordinary and extreme
 // settings, in one continuing random sequence.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,8 @@
 #include <limits>
 #include <vector>
 
+#include "effect/degree_table.h"
+#include "effect/generator.h"
 #include "effect/launch.h"
 #include "effect/spark_types.h"
 #include "fresh_thread.h"
@@ -43,6 +45,10 @@ const LaunchCase kCases[] = {
     {1.0, 4.0, kMin, kMin + 1, kMax - 1, kMax},
     {1.0, 4.0, kMax - 1, kMax, 0, kMax},    // spreadMax - 90 near the limit
     {1.0, 4.0, kMin, 0, kMin, 0},
+    {1.0, 4.0, -990, 1170, 0, 7},           // elevations fill the degree table to both ends
+    {1.0, 4.0, -991, 1171, 0, 7},           // one degree past each end
+    {1.0, 4.0, 1170, -990, 0, 7},
+    {1.0, 4.0, 0, 40000, 0, 7},             // spread draws beyond the table
 };
 
 using plix::test::TestInstance;
@@ -78,10 +84,49 @@ void expectSameDraws(TestInstance &got, uint32_t &state, const char *what) {
     expectSameLaunchData(got, want, what);
 }
 
+// A jump of k draws leaves the state that k single draws leave.
+TEST(LaunchEquivalence, GeneratorJumpsEqualSingleDraws) {
+    uint32_t state = 1;
+    for (uint64_t k = 0; k <= 3000; ++k) {
+        uint32_t stepped = 12345u;
+        for (uint64_t j = 0; j < k; ++j) plix::reference::drawRandom(stepped);
+        ASSERT_EQ(plix::GeneratorJump::ahead(k)(12345u), stepped) << k << " draws";
+        plix::reference::drawRandom(state);
+    }
+    // The period is 2^32: a jump of 2^32 + 5 draws is one of 5.
+    EXPECT_EQ(plix::GeneratorJump::ahead((uint64_t{1} << 32) + 5)(state), plix::GeneratorJump::ahead(5)(state));
+    const plix::GeneratorJump a = plix::GeneratorJump::ahead(17), b = plix::GeneratorJump::ahead(40);
+    EXPECT_EQ(a.then(b)(state), plix::GeneratorJump::ahead(57)(state));
+}
+
+// The remainder without a division equals the truncating one for every draw
+// and divisors at the int32 limits, negative ones and powers of two.
+TEST(LaunchEquivalence, DrawRemainderEqualsTruncatingRemainder) {
+    const int32_t divisors[] = {1, -1, 2, 3, 7, 59, 60, 100, 300, 359, 360, 1000, 4096, 32767, 32768, 32769,
+                                65536, 1 << 30, kMax, kMin, kMin + 1, -3, -360, -32768, -65537};
+    for (int32_t m : divisors) {
+        const plix::DrawRemainder remainder(m);
+        for (int x = 0; x <= 32767; ++x)
+            ASSERT_EQ(remainder.of(x), static_cast<int32_t>(static_cast<int64_t>(x) % m)) << x << " mod " << m;
+    }
+}
+
+// The table holds what the library's cos and sin give for each whole degree.
+TEST(LaunchEquivalence, DegreeTableHoldsTheLibrarysValues) {
+    for (int32_t d : {plix::DegreeTable::lowest, -359, -90, -1, 0, 1, 17, 89, 90, 214, 359, plix::DegreeTable::highest,
+                      plix::DegreeTable::highest + 1, kMax, kMin}) {
+        volatile double radians = static_cast<double>(d) * 0.01745277777777778;
+        const double c = std::cos(radians), s = std::sin(radians);
+        const plix::CosSin got = plix::DegreeTable::of(d);
+        EXPECT_EQ(0, std::memcmp(&got.cos, &c, sizeof c)) << d;
+        EXPECT_EQ(0, std::memcmp(&got.sin, &s, sizeof s)) << d;
+    }
+}
+
 TEST(LaunchEquivalence, MatchesLiteralDrawsOverExtremeSettings) {
     plix::test::onFreshThread([] { // the module's sequence starts at the seed
         uint32_t state = 1;
-        for (int32_t count : {0, 1, 3, 2000}) {
+        for (int32_t count : {0, 1, 2, 3, 2000, 2001}) {
             for (const LaunchCase &c : kCases) {
                 TestInstance got(count);
                 applyCase(got, c);
