@@ -77,6 +77,11 @@ PlayRun::PlayRun(PlayRequest request, PlayReporter reporter)
     const std::vector<scene::SceneNote> sceneNotes = scene::sceneNotes(scene, sceneDisplayName(source));
     reporter_.sceneNotes(sceneNotes);
     for (const scene::SceneNote &sceneNote : sceneNotes) summary_.notes.push_back(sceneNote.formatted());
+    if (request_.frames && (range_.first < sceneRange_.first || range_.last > sceneRange_.last))
+        reportNote("--frames " + std::to_string(range_.first) + "-" + std::to_string(range_.last) +
+                   " reaches beyond the scene's frames (" + std::to_string(sceneRange_.first) + "-" +
+                   std::to_string(sceneRange_.last) + "): those frames are played all the same, the objects holding "
+                   "their first or last keys");
     effects_ = std::make_unique<SceneEffects>(scene, request_.modulePath.string());
     if (effects_->effects().empty()) reportNote("the scene applies no effect (add 'effect' to an object); nothing moves");
 

@@ -185,6 +185,8 @@ std::vector<Mistake> mistakes() {
         {"--json followed by an option", nothing, {"play", "--json", "--no-progress", "--out", "out"}, 2,
          {"'--no-progress' is an option, not a value"}, {"!out", "!--no-progress"}},
         {"empty --save", scene(oneObject), {"panel", "s.scene", "--save", ""}, 2, {"an empty value names nothing"}, {}},
+        {"--frames past the scene's end", scene(oneObject), play({"s.scene", "--frames", "1-4"}), 0,
+         {"note: --frames 1-4 reaches beyond the scene's frames (0-2)"}, {"out/s.scene"}},
         {"scene with a byte-order mark", scene("\xEF\xBB\xBF" + oneObject), play({"s.scene"}), 0, {}, {"out/s.scene"}},
         {"unknown option", nothing, play({"--bogus"}), 2, {"--bogus"}, {"!out"}},
         {"panel without scene", nothing, {"panel"}, 2, {"SCENE"}, {}},
