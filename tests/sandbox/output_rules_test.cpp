@@ -353,8 +353,12 @@ TEST(OutputFolderLock, TwoRunsStartedTogetherNeverBothWrite) {
     first.join();
     second.join();
     // Either one waited for nothing and was refused, or they ran one after the other: never a mix.
-    if (a.exitCode == 1) EXPECT_NE(a.err.find("another plix-sandbox run"), std::string::npos) << a.err;
-    if (b.exitCode == 1) EXPECT_NE(b.err.find("another plix-sandbox run"), std::string::npos) << b.err;
+    if (a.exitCode == 1) {
+        EXPECT_NE(a.err.find("another plix-sandbox run"), std::string::npos) << a.err;
+    }
+    if (b.exitCode == 1) {
+        EXPECT_NE(b.err.find("another plix-sandbox run"), std::string::npos) << b.err;
+    }
     std::size_t sceneFiles = 0;
     for (const auto &entry : fs::directory_iterator(folder / "out"))
         sceneFiles += entry.path().extension() == ".scene" ? 1 : 0;
