@@ -31,10 +31,15 @@ OutputPlace outputPlace(const fs::path &target, const OutputRules &rules) {
     std::error_code ec;
     const fs::file_status own = fs::symlink_status(target, ec);
     if (fs::is_symlink(own)) {
-        const fs::path named = fs::canonical(target, ec); // follows every link in turn
-        if (ec) refuse(target, "it is a symbolic link to nothing that exists (" + fs::read_symlink(target, ec).string() +
-                                   "); the program writes through a link only to an existing file");
-        place.written = named;
+        const fs::file_status named = fs::status(target, ec);
+        if (!fs::exists(named))
+            refuse(target, "it is a symbolic link to nothing that exists (" + fs::read_symlink(target, ec).string() +
+                               "); the program writes through a link only to an existing file");
+        if (!fs::is_regular_file(named))
+            refuse(target, "it is a symbolic link to " + kindOf(named.type()) +
+                               ", and the program replaces only files; name a file");
+        place.written = fs::canonical(target, ec); // follows every link in turn
+        if (ec) refuse(target, "cannot follow its symbolic link: " + ec.message());
     }
     const fs::file_status status = fs::status(place.written, ec);
     if (!fs::exists(status)) return place;

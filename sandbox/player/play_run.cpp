@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "files/atomic_file.h"
+#include "files/path_clash.h"
 #include "player/cache_sink.h"
 #include "player/output_folder.h"
 #include "player/run_inputs.h"
@@ -126,7 +127,11 @@ std::vector<fs::path> PlayRun::plannedFiles() const {
 
 void PlayRun::prepareOutputs() {
     const scene::Scene &scene = request_.source.scene;
-    if (request_.json) checkWritableFile(*request_.json, writeRules());
+    // A summary inside the output folder is checked once the folder is made.
+    std::error_code ec;
+    const fs::path jsonFolder = request_.json && request_.json->has_parent_path() ? request_.json->parent_path() : ".";
+    const bool jsonInOut = request_.json && !fs::exists(jsonFolder, ec) && files::sameFile(jsonFolder, request_.out);
+    if (request_.json && !jsonInOut) checkWritableFile(*request_.json, writeRules());
     OutputIdentity identity{platform::programVersion(), summary_.moduleSha256, request_.source.fileName,
                             scene::writeSceneText(scene, request_.out), request_.keepParked};
     for (const scene::SceneObject &object : scene.objects)
@@ -139,6 +144,7 @@ void PlayRun::prepareOutputs() {
     const std::vector<files::NamedPath> inputs = inputsOf(request_.source, request_.modulePath);
     refuseOutputClashes(inputs, writes);
     prepared_ = prepareOutputFolder(names_, identity, plannedFiles(), inputs, writeRules());
+    if (jsonInOut) checkWritableFile(*request_.json, writeRules());
     const PreparedFolder &prepared = prepared_;
     if (request_.cache == cache::CacheFormat::ply)
         for (std::size_t e = 0; e < cached_.size(); ++e)

@@ -187,6 +187,8 @@ std::vector<Mistake> mistakes() {
         {"empty --save", scene(oneObject), {"panel", "s.scene", "--save", ""}, 2, {"an empty value names nothing"}, {}},
         {"--frames past the scene's end", scene(oneObject), play({"s.scene", "--frames", "1-4"}), 0,
          {"note: --frames 1-4 reaches beyond the scene's frames (0-2)"}, {"out/s.scene"}},
+        {"--json inside the output folder it makes", scene(oneObject), play({"s.scene", "--json", "out/sum.json"}), 0,
+         {}, {"out/sum.json"}},
         {"scene with a byte-order mark", scene("\xEF\xBB\xBF" + oneObject), play({"s.scene"}), 0, {}, {"out/s.scene"}},
         {"unknown option", nothing, play({"--bogus"}), 2, {"--bogus"}, {"!out"}},
         {"panel without scene", nothing, {"panel"}, 2, {"SCENE"}, {}},
