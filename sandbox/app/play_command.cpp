@@ -1,7 +1,6 @@
 #include "app/play_command.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,14 +39,13 @@ int play(const PlayOptions &options, std::ostream &out, std::ostream &err) {
     reporter.betweenFrames = [] { platform::throwIfStopRequested(); };
     reporter.progress = [&](long long done) { progress->update(done); };
 
-    std::optional<PlayRun> run;
-    run.emplace(std::move(request), std::move(reporter));
-    run->prepareOutputs();
-    progress = std::make_unique<ProgressBar>(err, run->range().count(), "frames",
+    PlayRun run(std::move(request), std::move(reporter));
+    run.prepareOutputs();
+    progress = std::make_unique<ProgressBar>(err, run.range().count(), "frames",
                                              options.progress.value_or(platform::standardErrorIsTerminal()));
-    run->playFrames();
+    run.playFrames();
     progress->finish();
-    const PlaySummary &summary = run->finish();
+    const PlaySummary &summary = run.finish();
 
     std::string list;
     for (const std::string &name : summary.written) list += (list.empty() ? "" : ", ") + name;

@@ -1,8 +1,8 @@
 #include <signal.h>
 
-#include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <mutex>
 #include <iterator>
 
 #include "plix/platform/stop_requests.h"
@@ -13,6 +13,9 @@ namespace {
 constexpr int caught[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile std::sig_atomic_t pending = 0;
+// Guards may be made on several threads at once (child runners in parallel):
+// the count and the earlier handlers change under this lock only.
+std::mutex guards;
 int depth = 0;
 struct sigaction earlier[std::size(caught)]{};
 
@@ -29,6 +32,7 @@ extern "C" void noteStopRequest(int signal) {
 } // namespace
 
 StopRequests::StopRequests() {
+    const std::lock_guard<std::mutex> lock(guards);
     if (depth++ > 0) return;
     pending = 0;
     struct sigaction noting {};
@@ -41,6 +45,7 @@ StopRequests::StopRequests() {
 }
 
 StopRequests::~StopRequests() {
+    const std::lock_guard<std::mutex> lock(guards);
     if (--depth > 0) return;
     for (std::size_t i = 0; i < std::size(caught); ++i) sigaction(caught[i], &earlier[i], nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <mutex>
 
 #include "plix/platform/stop_requests.h"
 
@@ -12,6 +13,9 @@ namespace {
 constexpr int closingConsole = 1;
 
 volatile LONG pending = 0;
+// Guards may be made on several threads at once (child runners in parallel):
+// the count and the earlier handlers change under this lock only.
+std::mutex guards;
 int depth = 0;
 
 int signalOf(DWORD event) {
@@ -38,12 +42,14 @@ BOOL WINAPI noteStopRequest(DWORD event) {
 } // namespace
 
 StopRequests::StopRequests() {
+    const std::lock_guard<std::mutex> lock(guards);
     if (depth++ > 0) return;
     InterlockedExchange(&pending, 0);
     SetConsoleCtrlHandler(noteStopRequest, TRUE);
 }
 
 StopRequests::~StopRequests() {
+    const std::lock_guard<std::mutex> lock(guards);
     if (--depth > 0) return;
     SetConsoleCtrlHandler(noteStopRequest, FALSE);
 }

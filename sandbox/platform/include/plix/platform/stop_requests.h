@@ -10,7 +10,8 @@
 //
 // StopRequests nest: the outermost one installs the handlers and clears what
 // was noted, inner ones share its state, and the last to go puts the earlier
-// handlers back. Make and destroy them on one thread (the main one).
+// handlers back. They may be made and destroyed on any thread (child runners
+// run side by side), one process-wide state for all.
 #pragma once
 
 #include <stdexcept>
